@@ -1,0 +1,63 @@
+#pragma once
+
+// The N × N coefficient array of the 2-D Haar transform, worked on in place, with the
+// bookkeeping of how far the decomposition has gone along the rows and along the columns.
+//
+// Layout: row-major, entry (i, j) at i × N + j, row 0 the bottom line of the picture.
+// rowLength is the number of leading row entries the next forward row pass transforms
+// (N: nothing decomposed, 1: fully decomposed); rowInverseLength = 2 × rowLength is the
+// number the next inverse row pass rebuilds. Columns likewise.
+class WaveletTransform {
+public:
+    WaveletTransform();
+    ~WaveletTransform();
+    WaveletTransform(const WaveletTransform&) = delete;
+    WaveletTransform& operator=(const WaveletTransform&) = delete;
+
+    // Accepts only positive powers of two; anything else changes nothing at all.
+    void setSize(int n);
+    // Copies size × size floats in and marks the array as not decomposed.
+    void setData(const float* src);
+    float* getData();
+    const float* getData() const;
+
+    bool isStandard() const;
+    void setStandard(bool value);
+    bool isNormalized() const;
+    void setNormalized(bool value);
+
+    void release();
+
+    // Drivers: read both flags once on entry and choose kernels from the four lengths.
+    void decompose();
+    void reconstruct();
+    void decomposeStep();
+    void reconstructStep();
+
+    // One-level kernels over lines 0 … count − 1 of their direction.
+    void forwardRows(int count);
+    void forwardColumns(int count);
+    void inverseRows(int count);
+    void inverseColumns(int count);
+    void forwardRowsNormalized(int count);
+    void forwardColumnsNormalized(int count);
+    void inverseRowsNormalized(int count);
+    void inverseColumnsNormalized(int count);
+
+    int getSize() const;
+    int getRowLength() const;
+    int getColumnLength() const;
+    int getRowInverseLength() const;
+    int getColumnInverseLength() const;
+
+private:
+    int size;
+    int rowLength;
+    int columnLength;
+    int rowInverseLength;
+    int columnInverseLength;
+    float* data;
+    float* scratch;
+    bool standard;
+    bool normalized;
+};

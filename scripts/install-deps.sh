@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Orlinde needs: `viewer` for building and running it, `all` (the
+# default) also for every test. Runs apt-get as root, through sudo when started by another user.
+set -euo pipefail
+
+viewer=(g++ cmake make freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri x11-utils)
+tests=(
+  libgtest-dev libbenchmark-dev
+  # a virtual X server for the window tests
+  xvfb
+  # independent references and TGA writers
+  python3 python3-numpy python3-pil python3-pywt python3-xlib netpbm imagemagick
+  # the reader's fuzz target
+  clang libclang-rt-dev
+)
+
+case "${1:-all}" in
+  viewer) packages=("${viewer[@]}") ;;
+  all) packages=("${viewer[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 [viewer|all]"; exit 2 ;;
+esac
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  "${as_root[@]}" apt-get update
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+fi

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Orlinde with warnings as errors, and runs every test:
+# the unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, a fixed
+# fuzzing run of the TGA reader, then the whole suite (unit, reference, interop and window
+# tests, the window tests in private Xvfb servers).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+bash scripts/install-deps.sh
+
+cmake -S . -B build-sanitize -DORLINDE_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --build build-sanitize -j"$jobs"
+ctest --test-dir build-sanitize -L unit --output-on-failure -j"$jobs"
+
+bash fuzz/run.sh build-fuzz
+
+cmake -S . -B build -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DORLINDE_BUILD_TESTS=ON -DORLINDE_BUILD_BENCH=ON
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"

@@ -1,0 +1,139 @@
+// The viewer's logic apart from OpenGL: the status line and what each key does to the state.
+#include "Display.h"
+#include "Keyboard.h"
+#include "Viewer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class ViewerState : public ::testing::Test {
+protected:
+    static constexpr int n = 8;
+
+    void SetUp() override
+    {
+        g_scale = 1.0f;
+        g_transform.setStandard(false);
+        g_transform.setNormalized(false);
+        g_transform.setSize(n);
+        image.resize(n * n);
+        for (int i = 0; i < n * n; ++i)
+            image[i] = static_cast<float>((i * 37) % 256) / 255.0f;
+        g_transform.setData(image.data());
+        updateStatusText();
+    }
+
+    std::vector<float> coefficients() const
+    {
+        const float* d = g_transform.getData();
+        return std::vector<float>(d, d + n * n);
+    }
+
+    std::vector<float> image;
+};
+
+TEST_F(ViewerState, StatusLineAfterLoadingIsTheFormatWithItsBlanks)
+{
+    const std::string expected =
+        "Time/Wavelet Domain      Transform: Un-Normalized / Non-Standard      Scale (1.000000)";
+    EXPECT_EQ(std::string(g_statusText), expected);
+    EXPECT_EQ(std::strlen(g_statusText), 86u);
+}
+
+TEST_F(ViewerState, StatusLineFollowsBothFlagsAndTheScale)
+{
+    applyKey('N');
+    applyKey('s');
+    applyKey('B');
+    applyKey('B');
+    EXPECT_STREQ(g_statusText,
+                 "Time/Wavelet Domain      Transform: Normalized / Standard      Scale (3.000000)");
+    EXPECT_EQ(std::strlen(g_statusText), 79u);
+}
+
+TEST_F(ViewerState, ScaleNeverFallsBelowOne)
+{
+    applyKey('b');
+    EXPECT_EQ(g_scale, 1.0f);
+    EXPECT_NE(std::strstr(g_statusText, "Scale (1.000000)"), nullptr);
+    applyKey('B');
+    applyKey('B');
+    applyKey('b');
+    EXPECT_EQ(g_scale, 2.0f);
+    EXPECT_NE(std::strstr(g_statusText, "Scale (2.000000)"), nullptr);
+}
+
+TEST_F(ViewerState, ScaleStopsGrowingWhereFloatsStopHoldingWholeNumbers)
+{
+    g_scale = 16777215.0f;
+    applyKey('B');
+    EXPECT_EQ(g_scale, 16777216.0f);
+    applyKey('B');
+    EXPECT_EQ(g_scale, 16777216.0f);
+    EXPECT_NE(std::strstr(g_statusText, "Scale (16777216.000000)"), nullptr);
+    EXPECT_EQ(std::strlen(g_statusText), 93u);
+}
+
+TEST_F(ViewerState, FlagKeysFlipInBothCasesAndLeaveTheCoefficients)
+{
+    applyKey('f');
+    const std::vector<float> before = coefficients();
+    const int rowLength = g_transform.getRowLength();
+    for (unsigned char key : {'N', 'n', 'S', 's'}) {
+        const bool normalized = g_transform.isNormalized();
+        const bool standard = g_transform.isStandard();
+        applyKey(key);
+        EXPECT_NE(g_transform.isNormalized() != normalized, g_transform.isStandard() != standard)
+            << "key " << key << " should flip exactly one flag";
+    }
+    EXPECT_FALSE(g_transform.isNormalized());
+    EXPECT_FALSE(g_transform.isStandard());
+    EXPECT_EQ(coefficients(), before);
+    EXPECT_EQ(g_transform.getRowLength(), rowLength);
+}
+
+TEST_F(ViewerState, DriverKeysChangeTheCoefficientsButNotTheStatusLine)
+{
+    const std::string status = g_statusText;
+    applyKey('f');
+    EXPECT_EQ(g_transform.getRowLength(), n / 2);
+    EXPECT_EQ(g_transform.getColumnLength(), n);
+    applyKey('r');
+    EXPECT_EQ(g_transform.getRowLength(), n);
+    applyKey('F');
+    EXPECT_EQ(g_transform.getRowLength(), 1);
+    EXPECT_EQ(g_transform.getColumnLength(), 1);
+    EXPECT_NE(coefficients(), image);
+    applyKey('R');
+    EXPECT_EQ(g_transform.getRowLength(), n);
+    EXPECT_EQ(g_transform.getColumnLength(), n);
+    const std::vector<float> restored = coefficients();
+    for (int i = 0; i < n * n; ++i)
+        EXPECT_NEAR(restored[i], image[i], 1e-6f);
+    EXPECT_EQ(std::string(g_statusText), status);
+}
+
+TEST_F(ViewerState, KeysWithoutACommandChangeNothing)
+{
+    applyKey('f');
+    const std::vector<float> before = coefficients();
+    const std::string status = g_statusText;
+    const std::string commands = "FfRrNnSsBb\x1b";
+    for (int key = 0; key < 256; ++key) {
+        if (commands.find(static_cast<char>(key)) != std::string::npos)
+            continue;
+        applyKey(static_cast<unsigned char>(key));
+    }
+    EXPECT_EQ(coefficients(), before);
+    EXPECT_EQ(std::string(g_statusText), status);
+    EXPECT_EQ(g_scale, 1.0f);
+    EXPECT_FALSE(g_transform.isNormalized());
+    EXPECT_FALSE(g_transform.isStandard());
+}
+
+} // namespace

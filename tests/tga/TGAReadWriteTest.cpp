@@ -288,7 +288,13 @@ INSTANTIATE_TEST_SUITE_P(TGAReadWrite, Skip,
                                            SkipCase{0, 4, 24, 30}, SkipCase{0, 4, 16, 26},
                                            SkipCase{0, 4, 15, 26}, SkipCase{0, 3, 32, 30},
                                            SkipCase{0, 5, 1, 23}, SkipCase{0, 5, 0, 18},
-                                           SkipCase{0, 0, 24, 18}, SkipCase{7, 2, 24, 31}));
+                                           SkipCase{0, 0, 24, 18}, SkipCase{7, 2, 24, 31}),
+                         [](const ::testing::TestParamInfo<SkipCase>& info) {
+                             const SkipCase& c = info.param;
+                             return "id" + std::to_string(c.idLength) + "_map" +
+                                    std::to_string(c.colorMapLength) + "x" +
+                                    std::to_string(c.colorMapDepth) + "bits";
+                         });
 
 // ---------------------------------------------------------------------------------------------
 // Acceptance of (colour-map type, image type, depth); a rejected file's header stays visible.
@@ -334,7 +340,12 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{0, 3, 16, false}, KindCase{0, 3, 24, false}, KindCase{0, 3, 32, false},
                       KindCase{1, 1, 8, false}, KindCase{0, 1, 8, false}, KindCase{0, 9, 8, false},
                       KindCase{0, 10, 24, false}, KindCase{0, 11, 8, false}, KindCase{0, 0, 8, false},
-                      KindCase{1, 2, 24, false}, KindCase{1, 3, 8, false}));
+                      KindCase{1, 2, 24, false}, KindCase{1, 3, 8, false}),
+    [](const ::testing::TestParamInfo<KindCase>& info) {
+        const KindCase& c = info.param;
+        return "map" + std::to_string(c.colorMapType) + "_type" + std::to_string(c.imageType) +
+               "_depth" + std::to_string(c.pixelDepth);
+    });
 
 // ---------------------------------------------------------------------------------------------
 // Files that were read but cannot be used: refused with the full stop, nothing converted.

@@ -31,6 +31,12 @@ private:
     void parseHeader();
     void allocate();
     void release();
+    // Offset of the pixel block: past the header, the image ID and the colour-map data.
+    uint64_t pixelBlockOffset() const;
+    // Size in bytes the header says the file needs up to the end of its pixel block.
+    uint64_t requiredSize() const;
+    // True when the held file is an accepted kind and holds its whole pixel block.
+    bool holdsUsableImage() const;
 
     int greyToFloat(const unsigned char* src, float* out) const;
     int bgrToFloat(const unsigned char* src, float* out) const;

@@ -1,0 +1,626 @@
+#include "TGAReadWrite.h"
+#include "SysCallFaults.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const std::string kUnreadable = "TGAReadWrite: Unable to read file";
+const std::string kUnusable = "TGAReadWrite: Unable to read file.";
+constexpr float kSentinel = -7.0f;
+
+struct Header {
+    uint8_t idLength = 0;
+    uint8_t colorMapType = 0;
+    uint8_t imageType = 3;
+    uint16_t colorMapLength = 0;
+    uint8_t colorMapDepth = 0;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint8_t pixelDepth = 8;
+    uint8_t descriptor = 0;
+};
+
+// The 18 header bytes followed by `body` (image ID, colour map, pixels, trailer as the case needs).
+Bytes tgaFile(const Header& h, const Bytes& body = {})
+{
+    Bytes f = {h.idLength, h.colorMapType, h.imageType, 0x34, 0x12,
+               static_cast<unsigned char>(h.colorMapLength & 0xFF),
+               static_cast<unsigned char>(h.colorMapLength >> 8), h.colorMapDepth, 1, 2, 3, 4,
+               static_cast<unsigned char>(h.width & 0xFF), static_cast<unsigned char>(h.width >> 8),
+               static_cast<unsigned char>(h.height & 0xFF), static_cast<unsigned char>(h.height >> 8),
+               h.pixelDepth, h.descriptor};
+    f.insert(f.end(), body.begin(), body.end());
+    return f;
+}
+
+// The float nearest to 1/255, taken from its bit pattern rather than from any arithmetic.
+float byteScale()
+{
+    const uint32_t bits = 0x3B808081u;
+    float k;
+    std::memcpy(&k, &bits, sizeof k);
+    return k;
+}
+
+// b × k rounded once: the product of a byte and a 24-bit significand is exact in double.
+float expectedValue(unsigned char b)
+{
+    return static_cast<float>(static_cast<double>(b) * static_cast<double>(byteScale()));
+}
+
+std::vector<float> expectedFloats(const Bytes& bytes)
+{
+    std::vector<float> v;
+    for (unsigned char b : bytes) {
+        v.push_back(expectedValue(b));
+    }
+    return v;
+}
+
+// Returns "" when load returns normally, otherwise the thrown text.
+std::string loadMessage(TGAReadWrite& r, const std::string& path)
+{
+    try {
+        r.load(path.c_str());
+    } catch (const char* msg) {
+        return msg;
+    }
+    return "";
+}
+
+// Converts into `count` floats followed by a sentinel tail; `written` gets the first `count`.
+int convert(const TGAReadWrite& r, size_t count, std::vector<float>& written, bool& tailIntact)
+{
+    std::vector<float> out(count + 8, kSentinel);
+    const int result = r.convertToFloat(out.data());
+    written.assign(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(count));
+    tailIntact = true;
+    for (size_t i = count; i < out.size(); ++i) {
+        tailIntact = tailIntact && out[i] == kSentinel;
+    }
+    return result;
+}
+
+class TempDir {
+public:
+    TempDir()
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") + "/tga_tests.XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        path_ = pattern;
+    }
+    ~TempDir() { std::filesystem::remove_all(path_); }
+    std::string file(const std::string& name, const Bytes& bytes) const
+    {
+        const std::string p = path_ + "/" + name;
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return p;
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A 3 × 2 grey picture stored top row first, used as "the file held before".
+const Bytes kPreviousPixels = {1, 2, 3, 4, 5, 6};
+const Bytes kPreviousOutput = {4, 5, 6, 1, 2, 3};
+Bytes previousFile()
+{
+    Header h;
+    h.width = 3;
+    h.height = 2;
+    h.descriptor = 0x20;
+    return tgaFile(h, kPreviousPixels);
+}
+
+// True when `r` still holds previousFile() and converts it as before.
+bool holdsPreviousFile(const TGAReadWrite& r)
+{
+    std::vector<float> got;
+    bool tail;
+    return r.getWidth() == 3 && r.getHeight() == 2 && r.getPixelDepth() == 8 &&
+           convert(r, 6, got, tail) == 6 && tail && got == expectedFloats(kPreviousOutput);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Conversion: pixel order from descriptor bits 4-5, channel order, byte values.
+
+struct ConvertCase {
+    const char* name;
+    uint8_t imageType;
+    uint8_t pixelDepth;
+    uint16_t width;
+    uint16_t height;
+    uint8_t descriptor;
+    Bytes pixels;   // in file order
+    Bytes expected; // byte values in output order, one per float
+};
+
+class Convert : public ::testing::TestWithParam<ConvertCase> {};
+
+TEST_P(Convert, PlacesEveryPixelAndChannel)
+{
+    const ConvertCase& c = GetParam();
+    TempDir dir;
+    Header h;
+    h.imageType = c.imageType;
+    h.pixelDepth = c.pixelDepth;
+    h.width = c.width;
+    h.height = c.height;
+    h.descriptor = c.descriptor;
+    Bytes body = c.pixels;
+    body.insert(body.end(), {0xAB, 0xCD, 0xEF}); // trailing bytes are not pixels
+    TGAReadWrite r;
+    ASSERT_EQ(loadMessage(r, dir.file("a.tga", tgaFile(h, body))), "");
+    EXPECT_EQ(r.getPixelDepth(), c.pixelDepth);
+    EXPECT_EQ(r.getWidth(), c.width);
+    EXPECT_EQ(r.getHeight(), c.height);
+
+    std::vector<float> got;
+    bool tailIntact;
+    EXPECT_EQ(convert(r, c.expected.size(), got, tailIntact), static_cast<int>(c.pixels.size()));
+    EXPECT_EQ(got, expectedFloats(c.expected));
+    EXPECT_TRUE(tailIntact) << "wrote beyond width × height × n floats";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TGAReadWrite, Convert,
+    ::testing::Values(
+        ConvertCase{"grey2x2_bottomLeft", 3, 8, 2, 2, 0x00, {10, 20, 30, 40}, {10, 20, 30, 40}},
+        ConvertCase{"grey2x2_bottomRight", 3, 8, 2, 2, 0x10, {10, 20, 30, 40}, {20, 10, 40, 30}},
+        ConvertCase{"grey2x2_topLeft", 3, 8, 2, 2, 0x20, {10, 20, 30, 40}, {30, 40, 10, 20}},
+        ConvertCase{"grey2x2_topRight", 3, 8, 2, 2, 0x30, {10, 20, 30, 40}, {40, 30, 20, 10}},
+        ConvertCase{"grey2x2_0x08_as_0x00", 3, 8, 2, 2, 0x08, {10, 20, 30, 40}, {10, 20, 30, 40}},
+        ConvertCase{"grey2x2_0x28_as_0x20", 3, 8, 2, 2, 0x28, {10, 20, 30, 40}, {30, 40, 10, 20}},
+        ConvertCase{"grey2x2_0xCF_as_0x00", 3, 8, 2, 2, 0xCF, {10, 20, 30, 40}, {10, 20, 30, 40}},
+        ConvertCase{"grey2x2_0xFF_as_0x30", 3, 8, 2, 2, 0xFF, {10, 20, 30, 40}, {40, 30, 20, 10}},
+        ConvertCase{"grey3x2_bottomLeft", 3, 8, 3, 2, 0x00, {1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}},
+        ConvertCase{"grey3x2_bottomRight", 3, 8, 3, 2, 0x10, {1, 2, 3, 4, 5, 6}, {3, 2, 1, 6, 5, 4}},
+        ConvertCase{"grey3x2_topLeft", 3, 8, 3, 2, 0x20, {1, 2, 3, 4, 5, 6}, {4, 5, 6, 1, 2, 3}},
+        ConvertCase{"grey3x2_topRight", 3, 8, 3, 2, 0x30, {1, 2, 3, 4, 5, 6}, {6, 5, 4, 3, 2, 1}},
+        ConvertCase{"grey0x0", 3, 8, 0, 0, 0x30, {}, {}},
+        ConvertCase{"grey3x0", 3, 8, 3, 0, 0x10, {}, {}},
+        ConvertCase{"bgr1x1", 2, 24, 1, 1, 0x00, {0, 128, 255}, {255, 128, 0}},
+        ConvertCase{"bgr2x1_bottomLeft", 2, 24, 2, 1, 0x00, {1, 2, 3, 4, 5, 6}, {3, 2, 1, 6, 5, 4}},
+        ConvertCase{"bgr2x1_bottomRight", 2, 24, 2, 1, 0x10, {1, 2, 3, 4, 5, 6}, {6, 5, 4, 3, 2, 1}},
+        ConvertCase{"bgr1x2_topLeft", 2, 24, 1, 2, 0x20, {1, 2, 3, 4, 5, 6}, {6, 5, 4, 3, 2, 1}},
+        ConvertCase{"bgra1x1", 2, 32, 1, 1, 0x00, {0, 0, 255, 128}, {255, 0, 0, 128}},
+        ConvertCase{"bgra2x2_topRight", 2, 32, 2, 2, 0x30,
+                    {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+                    {15, 14, 13, 16, 11, 10, 9, 12, 7, 6, 5, 8, 3, 2, 1, 4}}),
+    [](const ::testing::TestParamInfo<ConvertCase>& info) { return std::string(info.param.name); });
+
+TEST(TGAReadWriteBytes, EveryByteIsItsProductWithTheFloatNearestToOneOver255)
+{
+    TempDir dir;
+    Header h;
+    h.width = 256;
+    h.height = 1;
+    Bytes pixels;
+    for (int b = 0; b < 256; ++b) {
+        pixels.push_back(static_cast<unsigned char>(b));
+    }
+    TGAReadWrite r;
+    ASSERT_EQ(loadMessage(r, dir.file("ramp.tga", tgaFile(h, pixels))), "");
+    std::vector<float> got;
+    bool tailIntact;
+    ASSERT_EQ(convert(r, 256, got, tailIntact), 256);
+    EXPECT_TRUE(tailIntact);
+    EXPECT_EQ(got, expectedFloats(pixels));
+
+    int differFromQuotient = 0;
+    for (int b = 0; b < 256; ++b) {
+        differFromQuotient += got[b] != static_cast<float>(b) / 255.0f;
+    }
+    EXPECT_EQ(differFromQuotient, 126);
+    EXPECT_EQ(got[0], 0.0f);
+    EXPECT_FALSE(std::signbit(got[0]));
+    EXPECT_EQ(got[255], 1.0f);
+    EXPECT_EQ(got[1], byteScale());
+    EXPECT_EQ(got[3], std::nextafter(3.0f / 255.0f, 1.0f));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Locating the pixel block: image ID and colour-map data are skipped, whatever they hold.
+
+struct SkipCase {
+    uint8_t idLength;
+    uint16_t colorMapLength;
+    uint8_t colorMapDepth;
+    size_t pixelOffset;
+};
+
+class Skip : public ::testing::TestWithParam<SkipCase> {};
+
+TEST_P(Skip, FindsThePixelsAfterImageIdAndColourMap)
+{
+    const SkipCase& c = GetParam();
+    TempDir dir;
+    Header h;
+    h.idLength = c.idLength;
+    h.colorMapLength = c.colorMapLength;
+    h.colorMapDepth = c.colorMapDepth;
+    h.width = 2;
+    h.height = 2;
+    Bytes body(c.pixelOffset - 18, 0xEE);
+    body.insert(body.end(), {10, 20, 30, 40});
+    TGAReadWrite r;
+    ASSERT_EQ(loadMessage(r, dir.file("a.tga", tgaFile(h, body))), "");
+    std::vector<float> got;
+    bool tailIntact;
+    EXPECT_EQ(convert(r, 4, got, tailIntact), 4);
+    EXPECT_EQ(got, expectedFloats({10, 20, 30, 40}));
+
+    body.pop_back();
+    EXPECT_EQ(loadMessage(r, dir.file("short.tga", tgaFile(h, body))), kUnusable)
+        << "the skipped bytes must count towards the size the file needs";
+}
+
+INSTANTIATE_TEST_SUITE_P(TGAReadWrite, Skip,
+                         ::testing::Values(SkipCase{5, 0, 0, 23}, SkipCase{255, 0, 0, 273},
+                                           SkipCase{0, 4, 24, 30}, SkipCase{0, 4, 16, 26},
+                                           SkipCase{0, 4, 15, 26}, SkipCase{0, 3, 32, 30},
+                                           SkipCase{0, 5, 1, 23}, SkipCase{0, 5, 0, 18},
+                                           SkipCase{0, 0, 24, 18}, SkipCase{7, 2, 24, 31}),
+                         [](const ::testing::TestParamInfo<SkipCase>& info) {
+                             const SkipCase& c = info.param;
+                             return "id" + std::to_string(c.idLength) + "_map" +
+                                    std::to_string(c.colorMapLength) + "x" +
+                                    std::to_string(c.colorMapDepth) + "bits";
+                         });
+
+// ---------------------------------------------------------------------------------------------
+// Acceptance of (colour-map type, image type, depth); a rejected file's header stays visible.
+
+struct KindCase {
+    uint8_t colorMapType;
+    uint8_t imageType;
+    uint8_t pixelDepth;
+    bool accepted;
+};
+
+class Kind : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(Kind, IsAcceptedOnlyUncompressedWithoutColourMap)
+{
+    const KindCase& c = GetParam();
+    TempDir dir;
+    Header h;
+    h.colorMapType = c.colorMapType;
+    h.imageType = c.imageType;
+    h.pixelDepth = c.pixelDepth;
+    h.width = 2;
+    h.height = 1;
+    TGAReadWrite r;
+    const std::string msg =
+        loadMessage(r, dir.file("a.tga", tgaFile(h, Bytes(2u * ((c.pixelDepth + 7u) / 8u), 0x80))));
+    EXPECT_EQ(msg, c.accepted ? "" : kUnusable);
+    EXPECT_EQ(r.getPixelDepth(), c.pixelDepth);
+    EXPECT_EQ(r.getWidth(), 2);
+    EXPECT_EQ(r.getHeight(), 1);
+    if (!c.accepted) {
+        std::vector<float> got;
+        bool tailIntact;
+        EXPECT_EQ(convert(r, 0, got, tailIntact), 0);
+        EXPECT_TRUE(tailIntact) << "a rejected file must not be converted";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TGAReadWrite, Kind,
+    ::testing::Values(KindCase{0, 3, 8, true}, KindCase{0, 2, 24, true}, KindCase{0, 2, 32, true},
+                      KindCase{0, 2, 8, false}, KindCase{0, 2, 15, false}, KindCase{0, 2, 16, false},
+                      KindCase{0, 3, 16, false}, KindCase{0, 3, 24, false}, KindCase{0, 3, 32, false},
+                      KindCase{1, 1, 8, false}, KindCase{0, 1, 8, false}, KindCase{0, 9, 8, false},
+                      KindCase{0, 10, 24, false}, KindCase{0, 11, 8, false}, KindCase{0, 0, 8, false},
+                      KindCase{1, 2, 24, false}, KindCase{1, 3, 8, false}),
+    [](const ::testing::TestParamInfo<KindCase>& info) {
+        const KindCase& c = info.param;
+        return "map" + std::to_string(c.colorMapType) + "_type" + std::to_string(c.imageType) +
+               "_depth" + std::to_string(c.pixelDepth);
+    });
+
+// ---------------------------------------------------------------------------------------------
+// Files that were read but cannot be used: refused with the full stop, nothing converted.
+
+struct UnusableCase {
+    const char* name;
+    Bytes file;
+};
+
+Bytes withHeader(uint8_t type, uint8_t depth, uint16_t w, uint16_t h, size_t bodyBytes,
+                 uint8_t idLength = 0, uint16_t cmLength = 0, uint8_t cmDepth = 0)
+{
+    Header hd;
+    hd.imageType = type;
+    hd.pixelDepth = depth;
+    hd.width = w;
+    hd.height = h;
+    hd.idLength = idLength;
+    hd.colorMapLength = cmLength;
+    hd.colorMapDepth = cmDepth;
+    return tgaFile(hd, Bytes(bodyBytes, 0x55));
+}
+
+Bytes firstBytes(const Bytes& b, size_t n)
+{
+    return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+class Unusable : public ::testing::TestWithParam<UnusableCase> {};
+
+TEST_P(Unusable, IsRefusedWithFullStopAndNotConverted)
+{
+    TempDir dir;
+    TGAReadWrite r;
+    ASSERT_EQ(loadMessage(r, dir.file("prev.tga", previousFile())), "");
+    EXPECT_EQ(loadMessage(r, dir.file("bad.tga", GetParam().file)), kUnusable);
+    std::vector<float> got;
+    bool tailIntact;
+    EXPECT_EQ(convert(r, 0, got, tailIntact), 0);
+    EXPECT_TRUE(tailIntact);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TGAReadWrite, Unusable,
+    ::testing::Values(
+        UnusableCase{"empty", {}}, UnusableCase{"oneByte", {3}},
+        UnusableCase{"header17Bytes", firstBytes(withHeader(3, 8, 0, 0, 0), 17)},
+        UnusableCase{"headerOnly1x1", withHeader(3, 8, 1, 1, 0)},
+        UnusableCase{"greyOneByteShort", withHeader(3, 8, 2, 2, 3)},
+        UnusableCase{"bgrOneByteShort", withHeader(2, 24, 2, 1, 5)},
+        UnusableCase{"bgraOneByteShort", withHeader(2, 32, 1, 1, 3)},
+        UnusableCase{"imageIdPastEnd", withHeader(3, 8, 0, 0, 5, 10)},
+        UnusableCase{"colourMapPastEnd", withHeader(3, 8, 0, 0, 11, 0, 4, 24)},
+        UnusableCase{"grey65535x65535", withHeader(3, 8, 65535, 65535, 100)},
+        UnusableCase{"bgra65535x65535", withHeader(2, 32, 65535, 65535, 100)},
+        // 32768 × 32768 × 4 bytes is exactly 2^32: zero in 32-bit arithmetic.
+        UnusableCase{"bgra32768x32768", withHeader(2, 32, 32768, 32768, 16)}),
+    [](const ::testing::TestParamInfo<UnusableCase>& info) { return std::string(info.param.name); });
+
+TEST(TGAReadWriteHeader, SizesAreUnsignedLittleEndianAndStayVisibleWhenRefused)
+{
+    TempDir dir;
+    TGAReadWrite r;
+    Bytes wide = withHeader(3, 8, 512, 1, 512);
+    ASSERT_EQ(wide[12], 0x00);
+    ASSERT_EQ(wide[13], 0x02);
+    ASSERT_EQ(loadMessage(r, dir.file("wide.tga", wide)), "");
+    EXPECT_EQ(r.getWidth(), 512);
+    EXPECT_EQ(r.getHeight(), 1);
+
+    EXPECT_EQ(loadMessage(r, dir.file("huge.tga", withHeader(2, 24, 65535, 65535, 9))), kUnusable);
+    EXPECT_EQ(r.getWidth(), 65535);
+    EXPECT_EQ(r.getHeight(), 65535);
+    EXPECT_EQ(r.getPixelDepth(), 24);
+}
+
+TEST(TGAReadWriteState, NewReaderIsEmptyAndConvertsNothing)
+{
+    TGAReadWrite r;
+    EXPECT_EQ(r.getWidth(), 0);
+    EXPECT_EQ(r.getHeight(), 0);
+    EXPECT_EQ(r.getPixelDepth(), 0);
+    std::vector<float> got;
+    bool tailIntact;
+    EXPECT_EQ(convert(r, 0, got, tailIntact), 0);
+    EXPECT_TRUE(tailIntact);
+}
+
+TEST(TGAReadWriteState, SecondLoadReplacesFirst)
+{
+    TempDir dir;
+    TGAReadWrite r;
+    Header h;
+    h.imageType = 2;
+    h.pixelDepth = 32;
+    h.width = 1;
+    h.height = 1;
+    ASSERT_EQ(loadMessage(r, dir.file("first.tga", tgaFile(h, {9, 9, 9, 9}))), "");
+    ASSERT_EQ(loadMessage(r, dir.file("second.tga", previousFile())), "");
+    EXPECT_TRUE(holdsPreviousFile(r));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paths that cannot be opened or read as a file: no full stop, and the reader keeps what it had.
+// Each runs in a child process with a deadline, so a load that blocks (on a FIFO, say) fails
+// the test instead of hanging it, and the child may give up root for the permission case.
+
+enum ChildResult { kPassed = 0, kControlFailed, kNoThrow, kWrongMessage, kStateChanged, kDropFailed };
+
+struct PathCase {
+    const char* name;
+    std::function<std::string(const TempDir&)> make;
+    bool dropPrivileges;
+};
+
+class UnreadablePath : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(UnreadablePath, IsRefusedWithoutFullStopAndChangesNothing)
+{
+    const PathCase& c = GetParam();
+    TempDir dir;
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    const std::string previous = dir.file("prev.tga", previousFile());
+    const std::string path = c.make(dir);
+
+    const pid_t pid = fork();
+    ASSERT_NE(pid, -1);
+    if (pid == 0) {
+        alarm(10);
+        if (c.dropPrivileges && getuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 ||
+                                                  setuid(65534) != 0)) {
+            _exit(kDropFailed);
+        }
+        TGAReadWrite r;
+        if (loadMessage(r, previous) != "") {
+            _exit(kControlFailed);
+        }
+        int result = kPassed;
+        try {
+            r.load(path.c_str());
+            result = kNoThrow;
+        } catch (const char* msg) {
+            if (msg != kUnreadable) {
+                std::fprintf(stderr, "thrown: \"%s\"\n", msg);
+                result = kWrongMessage;
+            }
+        }
+        if (result == kPassed && !holdsPreviousFile(r)) {
+            result = kStateChanged;
+        }
+        _exit(result);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "child killed by signal " << WTERMSIG(status)
+                                   << (WTERMSIG(status) == SIGALRM ? " (load hung)" : "");
+    EXPECT_EQ(WEXITSTATUS(status), kPassed)
+        << "1: control load failed, 2: no throw, 3: wrong message, 4: state changed, 5: setuid failed";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TGAReadWrite, UnreadablePath,
+    ::testing::Values(
+        PathCase{"missing", [](const TempDir& d) { return d.path() + "/missing.tga"; }, false},
+        PathCase{"emptyPath", [](const TempDir&) { return std::string(); }, false},
+        PathCase{"directory", [](const TempDir& d) { return d.path(); }, false},
+        PathCase{"characterDevice", [](const TempDir&) { return std::string("/dev/null"); }, false},
+        PathCase{"fifo",
+                 [](const TempDir& d) {
+                     const std::string p = d.path() + "/fifo";
+                     EXPECT_EQ(mkfifo(p.c_str(), 0644), 0);
+                     return p;
+                 },
+                 false},
+        PathCase{"danglingSymlink",
+                 [](const TempDir& d) {
+                     const std::string p = d.path() + "/link.tga";
+                     EXPECT_EQ(symlink("nowhere.tga", p.c_str()), 0);
+                     return p;
+                 },
+                 false},
+        PathCase{"belowRegularFile", [](const TempDir& d) { return d.path() + "/prev.tga/x"; }, false},
+        PathCase{"noReadPermission",
+                 [](const TempDir& d) {
+                     const std::string p = d.file("locked.tga", previousFile());
+                     EXPECT_EQ(chmod(p.c_str(), 0), 0);
+                     return p;
+                 },
+                 true},
+        PathCase{"tooLargeForFileSize",
+                 [](const TempDir& d) {
+                     const std::string p = d.file("sparse.tga", previousFile());
+                     EXPECT_EQ(truncate(p.c_str(), off_t{1} << 31), 0);
+                     return p;
+                 },
+                 false}),
+    [](const ::testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
+// Reads and seeks that misbehave (injected at link time).
+
+class ReadFaults : public ::testing::Test {
+protected:
+    void TearDown() override { g_sysCallFaults = SysCallFaults(); }
+};
+
+TEST_F(ReadFaults, PiecemealAndInterruptedReadsStillDeliverTheWholeFile)
+{
+    TempDir dir;
+    Header h;
+    h.idLength = 20;
+    h.width = 3;
+    h.height = 2;
+    h.descriptor = 0x20;
+    Bytes body(20, 0xEE);
+    body.insert(body.end(), kPreviousPixels.begin(), kPreviousPixels.end());
+    const std::string path = dir.file("a.tga", tgaFile(h, body));
+    g_sysCallFaults.active = true;
+    g_sysCallFaults.interruptFirstRead = true;
+    g_sysCallFaults.maxChunk = 7;
+    TGAReadWrite r;
+    ASSERT_EQ(loadMessage(r, path), "");
+    EXPECT_TRUE(holdsPreviousFile(r));
+}
+
+struct ShortReadCase {
+    const char* name;
+    ssize_t bytesBeforeEnd;
+    bool failAtEnd;
+};
+
+class ShortRead : public ReadFaults, public ::testing::WithParamInterface<ShortReadCase> {};
+
+TEST_P(ShortRead, LeavesNoFileHeldAndIsRefusedWithoutFullStop)
+{
+    TempDir dir;
+    const std::string previous = dir.file("prev.tga", previousFile());
+    const std::string other = dir.file("other.tga", previousFile());
+    TGAReadWrite r;
+    ASSERT_EQ(loadMessage(r, previous), "");
+    g_sysCallFaults.active = true;
+    g_sysCallFaults.maxChunk = 4;
+    g_sysCallFaults.bytesBeforeEnd = GetParam().bytesBeforeEnd;
+    g_sysCallFaults.failAtEnd = GetParam().failAtEnd;
+    EXPECT_EQ(loadMessage(r, other), kUnreadable);
+    std::vector<float> got;
+    bool tailIntact;
+    EXPECT_EQ(convert(r, 0, got, tailIntact), 0);
+    EXPECT_TRUE(tailIntact);
+
+    g_sysCallFaults.active = false;
+    ASSERT_EQ(loadMessage(r, previous), "");
+    EXPECT_TRUE(holdsPreviousFile(r));
+}
+
+INSTANTIATE_TEST_SUITE_P(TGAReadWrite, ShortRead,
+                         ::testing::Values(ShortReadCase{"endOfFileAtOnce", 0, false},
+                                           ShortReadCase{"endOfFileInHeader", 10, false},
+                                           ShortReadCase{"endOfFileOneByteShort", 23, false},
+                                           ShortReadCase{"errorInPixels", 20, true}),
+                         [](const ::testing::TestParamInfo<ShortReadCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(ReadFaults, SizeThatCannotBeLearnedBySeekingChangesNothing)
+{
+    TempDir dir;
+    const std::string previous = dir.file("prev.tga", previousFile());
+    TGAReadWrite r;
+    ASSERT_EQ(loadMessage(r, previous), "");
+    g_sysCallFaults.active = true;
+    g_sysCallFaults.failSeekEnd = true;
+    EXPECT_EQ(loadMessage(r, dir.file("other.tga", withHeader(2, 24, 1, 1, 3))), kUnreadable);
+    g_sysCallFaults.active = false;
+    EXPECT_TRUE(holdsPreviousFile(r));
+}
+
+} // namespace

@@ -14,7 +14,8 @@ public:
     WaveletTransform(const WaveletTransform&) = delete;
     WaveletTransform& operator=(const WaveletTransform&) = delete;
 
-    // Accepts only positive powers of two; anything else changes nothing at all.
+    // Accepts only positive powers of two; anything else changes nothing at all. An accepted size
+    // gives a zeroed array that counts as not loaded (all lengths 0) until setData.
     void setSize(int n);
     // Copies size × size floats in and marks the array as not decomposed.
     void setData(const float* src);
@@ -26,6 +27,7 @@ public:
     bool isNormalized() const;
     void setNormalized(bool value);
 
+    // Frees both arrays and forgets size and lengths; the flags stay. Safe to call at any time.
     void release();
 
     // Drivers: read both flags once on entry and choose kernels from the four lengths.
@@ -51,6 +53,17 @@ public:
     int getColumnInverseLength() const;
 
 private:
+    // `count` limited to the lines that exist, 0 … size.
+    int clampCount(int count) const;
+    // True once setData has filled the current array; the lengths are all 0 until then.
+    bool isLoaded() const;
+    // One forward level over lines 0 … count − 1, the normalized kernel when `scaled`.
+    void forwardRowPass(int count, bool scaled);
+    void forwardColumnPass(int count, bool scaled);
+    // One inverse level over lines 0 … count − 1, the normalized kernel when `scaled`.
+    void inverseRowPass(int count, bool scaled);
+    void inverseColumnPass(int count, bool scaled);
+
     int size;
     int rowLength;
     int columnLength;

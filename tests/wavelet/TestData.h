@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+// Deterministic 32-bit generator (xorshift32), so every run sees the same data.
+inline std::uint32_t nextRandom(std::uint32_t& state)
+{
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
+// An image-like N × N grey picture as the viewer loads it: bytes b become b × k, k the float
+// nearest to 1/255. A smooth gradient with a bright disc, a dark bar with hard edges and a fine
+// noise texture, so every level of the transform sees both smooth and sharp content.
+inline std::vector<float> makeImage(int n)
+{
+    const float k = 1.0f / 255.0f;
+    std::vector<float> image(static_cast<std::size_t>(n) * n);
+    std::uint32_t state = 2463534242u;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const double u = double(j) / n, v = double(i) / n;
+            double grey = 60.0 + 90.0 * u + 40.0 * std::sin(6.0 * v);
+            if ((u - 0.6) * (u - 0.6) + (v - 0.4) * (v - 0.4) < 0.04)
+                grey += 80.0;
+            if (u > 0.15 && u < 0.3 && v > 0.1 && v < 0.9)
+                grey -= 50.0;
+            grey += double(nextRandom(state) % 25) - 12.0;
+            const int b = grey < 0.0 ? 0 : (grey > 255.0 ? 255 : int(grey));
+            image[static_cast<std::size_t>(i) * n + j] = float(b) * k;
+        }
+    }
+    return image;
+}
+
+// N × N floats of both signs spread over many binary orders of magnitude, so that any change to
+// the order of operations or to where the kernels round shows up in the low bits.
+inline std::vector<float> makeCoefficients(int n, std::uint32_t seed)
+{
+    std::vector<float> values(static_cast<std::size_t>(n) * n);
+    std::uint32_t state = seed;
+    for (float& value : values) {
+        const double mantissa = 1.0 + double(nextRandom(state) % 0x1000000u) / 0x1000000;
+        const int exponent = int(nextRandom(state) % 41) - 20;
+        value = float(std::ldexp(nextRandom(state) & 1u ? -mantissa : mantissa, exponent));
+    }
+    return values;
+}

@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Holds the transform to PyWavelets' orthonormal Haar transform on an image-like 512 x 512 picture.
+
+Usage: test_pywavelets.py PATH_TO_wavelet_apply [unittest options]
+
+Our Haar step stores a = (e + o) / 2 and d = (e - o) / 2 (the normalized kernels divide d further by
+the level factor sqrt(half)); PyWavelets' 'haar' gives (e + o) / sqrt 2 and (e - o) / sqrt 2. So every
+band equals PyWavelets' band times a known factor per level, and the expected arrays are built from
+PyWavelets' coefficients, computed in float64 from the same float32 picture, times those factors.
+"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import numpy as np
+import pywt
+
+N = 512
+LEVELS = 9
+TOOL = None
+
+
+def make_image():
+    """Smooth gradients, a disc and a bar with hard edges, and fine texture, as bytes b times k."""
+    i, j = np.mgrid[0:N, 0:N].astype(np.float64) / N
+    grey = 40.0 + 120.0 * j + 50.0 * np.sin(5.0 * i) * np.cos(3.0 * j)
+    grey += 70.0 * (((j - 0.35) ** 2 + (i - 0.6) ** 2) < 0.05)
+    grey -= 45.0 * ((j > 0.7) & (j < 0.8) & (i > 0.2))
+    grey += np.random.default_rng(20240611).integers(-15, 16, size=(N, N))
+    pixels = np.clip(np.floor(grey), 0, 255).astype(np.uint8)
+    return pixels.astype(np.float32) * (np.float32(1) / np.float32(255))
+
+
+def run_tool(image, commands):
+    with tempfile.TemporaryDirectory() as folder:
+        source = os.path.join(folder, "in.raw")
+        result = os.path.join(folder, "out.raw")
+        image.astype(np.float32).tofile(source)
+        subprocess.run([TOOL, str(N), source, commands, result], check=True)
+        return np.fromfile(result, dtype=np.float32).reshape(N, N)
+
+
+def line_factors(normalized):
+    """Our full 1-D Haar transform of a line is PyWavelets' wavedec, concatenated, times these.
+
+    Level j (half = N / 2^j pairs) turns sums over 2^j entries into d = (sum_even - sum_odd) / 2^j,
+    PyWavelets into (sum_even - sum_odd) / 2^(j/2), with the same sign; the final average likewise.
+    """
+    factors = np.empty(N)
+    factors[0] = 2.0 ** (-LEVELS / 2)
+    for level in range(1, LEVELS + 1):
+        half = N >> level
+        factors[half:2 * half] = 2.0 ** (-level / 2) / (np.sqrt(half) if normalized else 1.0)
+    return factors
+
+
+def expected_standard(image, normalized):
+    """Every row fully, then every column fully: wavedec along rows (axis 1), then along columns."""
+    x = image.astype(np.float64)
+    rows = np.concatenate(pywt.wavedec(x, "haar", mode="periodization", level=LEVELS, axis=1), axis=1)
+    both = np.concatenate(pywt.wavedec(rows, "haar", mode="periodization", level=LEVELS, axis=0), axis=0)
+    factors = line_factors(normalized)
+    return both * factors[:, None] * factors[None, :]
+
+
+def expected_non_standard(image, normalized):
+    """wavedec2's bands placed as our levels leave them in the lower-left block of side 2 half.
+
+    At level j both passes turn PyWavelets' (e +- o) / sqrt 2 into (e +- o) / 2, so each band is
+    PyWavelets' over 2^j; a normalized pass further divides the detail of its own axis by sqrt(half).
+    PyWavelets' cH is the detail along axis 0 (our columns: rows half..2 half - 1, first half
+    columns), cV the detail along axis 1 (our rows: first half rows, columns half..2 half - 1).
+    """
+    coefficients = pywt.wavedec2(image.astype(np.float64), "haar", mode="periodization", level=LEVELS)
+    out = np.empty((N, N))
+    out[0, 0] = coefficients[0][0, 0] / 2.0 ** LEVELS
+    for level in range(1, LEVELS + 1):
+        horizontal, vertical, diagonal = coefficients[LEVELS + 1 - level]
+        half = N >> level
+        one_axis = 2.0 ** level * (np.sqrt(half) if normalized else 1.0)
+        both_axes = 2.0 ** level * (half if normalized else 1.0)
+        out[half:2 * half, 0:half] = horizontal / one_axis
+        out[0:half, half:2 * half] = vertical / one_axis
+        out[half:2 * half, half:2 * half] = diagonal / both_axes
+    return out
+
+
+class MatchesPyWavelets(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.image = make_image()
+        # Float rounding of 18 passes, about a millionth of the picture's range.
+        cls.tolerance = 1e-6 * float(cls.image.max() - cls.image.min())
+
+    def assertClose(self, ours, expected):
+        error = np.max(np.abs(ours.astype(np.float64) - expected))
+        self.assertLessEqual(error, self.tolerance, f"largest difference {error:.3g}")
+
+    def test_full_decomposition_in_all_four_modes(self):
+        for standard in (False, True):
+            for normalized in (False, True):
+                with self.subTest(standard=standard, normalized=normalized):
+                    commands = ("S" if standard else "") + ("N" if normalized else "") + "F"
+                    ours = run_tool(self.image, commands)
+                    build = expected_standard if standard else expected_non_standard
+                    self.assertClose(ours, build(self.image, normalized))
+
+    def test_first_level_steps(self):
+        """One non-standard level is one dwt2; nine standard steps transform the rows only."""
+        horizontal_pair = pywt.dwt2(self.image.astype(np.float64), "haar", mode="periodization")
+        approximation, (horizontal, vertical, diagonal) = horizontal_pair
+        level = np.block([[approximation, vertical], [horizontal, diagonal]]) / 2.0
+        self.assertClose(run_tool(self.image, "ff"), level)
+
+        rows = np.concatenate(
+            pywt.wavedec(self.image.astype(np.float64), "haar", mode="periodization", level=LEVELS, axis=1),
+            axis=1)
+        self.assertClose(run_tool(self.image, "S" + "f" * LEVELS), rows * line_factors(False)[None, :])
+
+    def test_reconstruction_restores_the_image(self):
+        for commands in ("FR", "SFR", "NFR", "SNFR", "f" * 18 + "r" * 18, "S" + "f" * 18 + "r" * 18):
+            with self.subTest(commands=commands):
+                self.assertClose(run_tool(self.image, commands), self.image.astype(np.float64))
+
+    def test_reconstruction_matches_pywavelets_inverse_of_scaled_coefficients(self):
+        """Undo our scaling on the decomposed array and let PyWavelets rebuild the picture from it."""
+        ours = run_tool(self.image, "F").astype(np.float64)
+        coefficients = [np.array([[ours[0, 0] * 2.0 ** LEVELS]])]
+        for level in range(LEVELS, 0, -1):
+            half = N >> level
+            coefficients.append(tuple(band * 2.0 ** level for band in (
+                ours[half:2 * half, 0:half], ours[0:half, half:2 * half], ours[half:2 * half, half:2 * half])))
+        rebuilt = pywt.waverec2(coefficients, "haar", mode="periodization")
+        self.assertClose(rebuilt, self.image.astype(np.float64))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    TOOL = sys.argv[1]
+    unittest.main(argv=[sys.argv[0]] + sys.argv[2:])

@@ -11,7 +11,7 @@ bash scripts/install-deps.sh
 
 cmake -S . -B build-sanitize -DORLINDE_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build build-sanitize -j"$jobs"
-ctest --test-dir build-sanitize -L unit --output-on-failure -j"$jobs"
+ctest --test-dir build-sanitize -LE window --output-on-failure -j"$jobs"
 
 bash fuzz/run.sh build-fuzz
 

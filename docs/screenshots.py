@@ -1,0 +1,71 @@
+#!/usr/bin/python3
+"""Takes the README's screenshots from the real orlinde window, in a private Xvfb.
+
+Usage: /usr/bin/python3 docs/screenshots.py PATH/TO/orlinde [IMAGE.tga [OUTPUT-FOLDER]]
+
+IMAGE defaults to samples/testcard.tga and OUTPUT-FOLDER to this script's folder. Each picture
+starts a fresh viewer, types its keys, and is saved only once the window shows exactly what the
+independent model in tests/app/haar_model.py expects for those keys, with the frame, the
+background and the status line in place; so every run writes the same files.
+"""
+
+import os
+import sys
+
+import numpy as np
+from PIL import Image
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+sys.path.insert(0, os.path.join(ROOT, "tests", "app"))
+
+import harness  # noqa: E402
+from haar_model import Model  # noqa: E402
+from test_display import bottom_up, layout_errors  # noqa: E402
+
+# File name (without .png) and the keys typed after the picture is shown.
+SHOTS = (
+    ("loaded", ""),
+    ("one-row-pass", "f"),
+    ("non-standard", "F" + "B" * 7),
+    ("standard", "S" + "F" + "B" * 7),
+    ("normalized", "N" + "F" + "B" * 7),
+)
+
+
+def grey_values(path):
+    """The picture's floats as the viewer holds them: byte × (float nearest to 1/255)."""
+    k = np.array([0x3B808081], dtype=np.uint32).view(np.float32)[0]
+    return bottom_up(path).astype(np.float32) * k
+
+
+def shoot(server, image, keys):
+    model = Model(grey_values(image))
+    for key in keys:
+        model.key(key)
+    expected = model.screen()
+    with harness.Viewer(server, image) as viewer:
+        viewer.wait_for_pixels(lambda p: not layout_errors(p, bottom_up(image)),
+                               what="the picture as loaded")
+        viewer.keys(keys)
+        pixels = viewer.wait_for_pixels(lambda p: not layout_errors(p, expected),
+                                        what=f"the picture after {keys!r}")
+    return Image.fromarray(np.ascontiguousarray(pixels[::-1]), "RGB").convert("L")
+
+
+def main(argv):
+    if not 2 <= len(argv) <= 4:
+        sys.exit(__doc__)
+    harness.BINARY = os.path.abspath(argv[1])
+    image = os.path.abspath(argv[2]) if len(argv) > 2 else os.path.join(ROOT, "samples",
+                                                                         "testcard.tga")
+    out = argv[3] if len(argv) > 3 else HERE
+    with harness.XServer() as server:
+        for name, keys in SHOTS:
+            path = os.path.join(out, name + ".png")
+            shoot(server, image, keys).save(path, optimize=True)
+            print(path)
+
+
+if __name__ == "__main__":
+    main(sys.argv)

@@ -10,6 +10,9 @@ tests=(
   xvfb
   # independent references and TGA writers
   python3 python3-numpy python3-pil python3-pywt python3-xlib netpbm imagemagick
+  # the package, manual page and picture conversion tests: dpkg-shlibdeps for cpack's
+  # dependencies, groff to lint the manual page, file for netpbm's anytopnm
+  dpkg-dev groff-base file
   # the reader's fuzz target
   clang libclang-rt-dev
 )

@@ -1,0 +1,152 @@
+"""What `cmake --install` and `cpack -G DEB` give a user: the binary, the manual page and the
+samples in their places, and a Debian package with computed dependencies whose unpacked binary
+shows its unpacked sample in a real window."""
+
+import filecmp
+import os
+import re
+import shutil
+import stat
+import subprocess
+import tempfile
+import unittest
+
+from project import BUILD, MANUAL, SAMPLES, SOURCE, project_version, tool
+
+import harness
+from test_display import bottom_up, layout_errors
+
+MAINTAINER = "Orlinde developers <dev@orlinde.invalid>"
+
+
+def files_under(root):
+    return sorted(os.path.relpath(os.path.join(d, f), root)
+                  for d, _, names in os.walk(root) for f in names)
+
+
+def installed_version(package):
+    run = subprocess.run(["dpkg-query", "-W", "-f", "${Status} ${Version}", package],
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=False)
+    fields = run.stdout.decode().split()
+    return fields[3] if run.returncode == 0 and fields[:3] == ["install", "ok", "installed"] \
+        else None
+
+
+def satisfied_here(clause):
+    """Whether one Depends clause ("a (>= 1) | b") is met by a package installed here."""
+    for alternative in clause.split("|"):
+        m = re.fullmatch(r"\s*([a-z0-9][a-z0-9+.-]*)(?::\S+)?\s*(?:\((\S+)\s+(\S+)\))?\s*",
+                         alternative)
+        if m is None:
+            raise AssertionError(f"malformed dependency {alternative!r}")
+        version = installed_version(m.group(1))
+        if version is None:
+            continue
+        if m.group(2) is None or subprocess.run(
+                ["dpkg", "--compare-versions", version, m.group(2), m.group(3)]).returncode == 0:
+            return True
+    return False
+
+
+class Install(unittest.TestCase):
+    def test_install_honours_prefix_and_destdir(self):
+        with tempfile.TemporaryDirectory(prefix="orlinde-install-") as destdir:
+            env = dict(os.environ, DESTDIR=destdir)
+            subprocess.run([os.environ.get("ORLINDE_CMAKE", "cmake"), "--install", BUILD,
+                            "--prefix", "/opt/orlinde"], env=env, check=True,
+                           stdout=subprocess.DEVNULL)
+            root = os.path.join(destdir, "opt", "orlinde")
+            self.assertEqual(files_under(destdir), [os.path.join("opt", "orlinde", f) for f in (
+                "bin/orlinde", "share/man/man1/orlinde.1", "share/orlinde/scene.tga",
+                "share/orlinde/testcard.tga")])
+            self.assertTrue(os.stat(os.path.join(root, "bin", "orlinde")).st_mode & stat.S_IXOTH)
+            self.assertTrue(filecmp.cmp(os.path.join(root, "share/man/man1/orlinde.1"), MANUAL,
+                                        shallow=False))
+            for sample in SAMPLES:
+                self.assertTrue(filecmp.cmp(os.path.join(root, "share/orlinde", sample),
+                                            os.path.join(SOURCE, "samples", sample),
+                                            shallow=False), sample)
+
+
+class DebianPackage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="orlinde-deb-")
+        out = os.path.join(cls.tmp, "out")
+        subprocess.run([os.environ.get("ORLINDE_CPACK", "cpack"), "-G", "DEB",
+                        "--config", os.path.join(BUILD, "CPackConfig.cmake"), "-B", out],
+                       check=True, stdout=subprocess.PIPE)
+        debs = [f for f in os.listdir(out) if f.endswith(".deb")]
+        if len(debs) != 1:
+            raise AssertionError(f"expected one .deb, got {debs}")
+        cls.deb = os.path.join(out, debs[0])
+        cls.dpkg_deb = tool("dpkg-deb", "dpkg")
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp)
+
+    def field(self, name):
+        return subprocess.run([self.dpkg_deb, "-f", self.deb, name], stdout=subprocess.PIPE,
+                              check=True).stdout.decode().strip()
+
+    def test_control_fields(self):
+        arch = subprocess.run(["dpkg", "--print-architecture"], stdout=subprocess.PIPE,
+                              check=True).stdout.decode().strip()
+        self.assertEqual(os.path.basename(self.deb),
+                         f"orlinde_{project_version()}_{arch}.deb")
+        self.assertEqual(self.field("Package"), "orlinde")
+        self.assertEqual(self.field("Version"), project_version())
+        self.assertEqual(self.field("Architecture"), arch)
+        self.assertEqual(self.field("Section"), "graphics")
+        self.assertEqual(self.field("Maintainer"), MAINTAINER)
+        summary, _, long_description = self.field("Description").partition("\n")
+        self.assertIn("Haar wavelet", summary)
+        self.assertIn("TGA", long_description)
+
+    def test_dependencies_are_computed_and_met_on_this_machine(self):
+        depends = self.field("Depends")
+        self.assertTrue(depends)
+        clauses = [c.strip() for c in depends.split(",")]
+        names = " ".join(clauses)
+        # What dpkg-shlibdeps finds for the binary's libraries; a hand-written list would not
+        # carry the version bounds. OpenGL comes as libGL (libgl1) or, where CMake links the
+        # vendor-neutral libraries, as libOpenGL (libopengl0) with libGLX (libglx0).
+        for library in (r"\b(libglut|freeglut)\S*", r"\b(libgl1|libopengl0)\b",
+                        r"\blibglu1", r"\blibc6 \(>="):
+            with self.subTest(library):
+                self.assertRegex(names, library)
+        for clause in clauses:
+            with self.subTest(clause):
+                self.assertTrue(satisfied_here(clause), f"{clause} is not installed here")
+
+    def test_contents(self):
+        listing = subprocess.run([self.dpkg_deb, "-c", self.deb], stdout=subprocess.PIPE,
+                                 check=True).stdout.decode()
+        files = sorted(line.split()[-1] for line in listing.splitlines()
+                       if not line.startswith("d"))
+        manual = [f for f in files if f.startswith("./usr/share/man/man1/orlinde.1")]
+        self.assertIn(manual, (["./usr/share/man/man1/orlinde.1"],
+                               ["./usr/share/man/man1/orlinde.1.gz"]))
+        self.assertEqual([f for f in files if f not in manual],
+                         ["./usr/bin/orlinde", "./usr/share/orlinde/scene.tga",
+                          "./usr/share/orlinde/testcard.tga"])
+
+    def test_unpacked_binary_shows_the_unpacked_sample(self):
+        root = os.path.join(self.tmp, "root")
+        subprocess.run([self.dpkg_deb, "-x", self.deb, root], check=True)
+        sample = os.path.join(root, "usr", "share", "orlinde", "testcard.tga")
+        self.assertTrue(filecmp.cmp(sample, os.path.join(SOURCE, "samples", "testcard.tga"),
+                                    shallow=False))
+        harness.BINARY = os.path.join(root, "usr", "bin", "orlinde")
+        picture = bottom_up(sample)
+        with harness.XServer() as server, harness.Viewer(server, sample) as viewer:
+            pixels = viewer.wait_for_pixels(lambda p: not layout_errors(p, picture),
+                                            what="the packaged sample in the packaged viewer")
+            self.assertEqual(layout_errors(pixels, picture), [])
+            viewer.key("\x1b")
+            self.assertEqual(viewer.wait_exit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -26,8 +26,11 @@
 // turns row pairs (2k, 2k + 1) into an average row at 2k and a detail row at 2k + 1, then the rows
 // are permuted in place, 2k → k and 2k + 1 → half + k. With L = 2^m rows that permutation rotates
 // the m-bit row number right by one, so its cycles are the rotation classes of m-bit numbers; each
-// is walked once from its smallest member, moving row segments through `scratch`. Inverse: the
-// opposite rotation, then the sweep that rebuilds the row pairs.
+// is walked once from its smallest member by exchanging rows, which needs no room at all. Inverse:
+// the opposite rotation, then the sweep that rebuilds the row pairs.
+//
+// Large arrays do not fit in cache, so each pass asks for the next row (or row pair, or the next
+// row of a cycle) while it works on the current one.
 
 #include "WaveletTransform.h"
 
@@ -156,6 +159,13 @@ bool leadsCycle(unsigned r, int bits)
     return true;
 }
 
+// Asks for the `count` floats from p on to be brought into cache ahead of their use.
+void prefetch(const float* p, int count)
+{
+    for (int j = 0; j < count; j += 16)
+        __builtin_prefetch(p + j);
+}
+
 // Exchanges the first `count` floats of two distinct rows.
 void swapRows(float* __restrict a, float* __restrict b, int count)
 {
@@ -168,8 +178,8 @@ void swapRows(float* __restrict a, float* __restrict b, int count)
 
 // Moves row r of the rows 0 … 2^bits − 1 (n floats apart) to row rotateRight(r) when `gather`
 // (2k → k, 2k + 1 → half + k), to rotateLeft(r) otherwise; only the first `count` floats of each
-// row move. Each cycle is walked by exchanges, the leader's row travelling down the cycle, so no
-// room beside the array is needed and every row is read once and written once.
+// row move. Each cycle is walked by exchanges, the leader's row travelling down the cycle while it
+// stays in cache, so no room beside the array is needed and every row comes from memory once.
 void permuteRows(float* data, std::size_t n, int bits, int count, bool gather)
 {
     const unsigned rows = 1u << bits;
@@ -182,6 +192,7 @@ void permuteRows(float* data, std::size_t n, int bits, int count, bool gather)
             const unsigned from = gather ? rotateLeft(to, bits) : rotateRight(to, bits);
             if (from == leader)
                 break;
+            prefetch(data + (gather ? rotateLeft(from, bits) : rotateRight(from, bits)) * n, count);
             swapRows(data + to * n, data + from * n, count);
             to = from;
         }
@@ -313,6 +324,8 @@ void WaveletTransform::forwardRowPass(int count, bool scaled)
     const int lines = clampCount(count);
     for (int i = 0; i < lines; ++i) {
         float* const row = data + static_cast<std::size_t>(i) * static_cast<std::size_t>(size);
+        if (i + 1 < lines)
+            prefetch(row + size, length);
         scaled ? forwardRow<true>(row, half, s, scratch) : forwardRow<false>(row, half, s, scratch);
     }
     rowLength = half;
@@ -330,6 +343,10 @@ void WaveletTransform::forwardColumnPass(int count, bool scaled)
     const std::size_t n = static_cast<std::size_t>(size);
     for (int k = 0; k < half; ++k) {
         float* const even = data + 2 * static_cast<std::size_t>(k) * n;
+        if (k + 1 < half) {
+            prefetch(even + 2 * n, lines);
+            prefetch(even + 3 * n, lines);
+        }
         scaled ? splitRows<true>(even, even + n, lines, s) : splitRows<false>(even, even + n, lines, s);
     }
     permuteRows(data, n, log2Of(length), lines, true);
@@ -347,6 +364,8 @@ void WaveletTransform::inverseRowPass(int count, bool scaled)
     const int lines = clampCount(count);
     for (int i = 0; i < lines; ++i) {
         float* const row = data + static_cast<std::size_t>(i) * static_cast<std::size_t>(size);
+        if (i + 1 < lines)
+            prefetch(row + size, length);
         scaled ? inverseRow<true>(row, half, s, scratch) : inverseRow<false>(row, half, s, scratch);
     }
     rowLength = length;
@@ -365,6 +384,10 @@ void WaveletTransform::inverseColumnPass(int count, bool scaled)
     permuteRows(data, n, log2Of(length), lines, false);
     for (int k = 0; k < half; ++k) {
         float* const even = data + 2 * static_cast<std::size_t>(k) * n;
+        if (k + 1 < half) {
+            prefetch(even + 2 * n, lines);
+            prefetch(even + 3 * n, lines);
+        }
         scaled ? mergeRows<true>(even, even + n, lines, s) : mergeRows<false>(even, even + n, lines, s);
     }
     columnLength = length;

@@ -6,20 +6,35 @@
 //             x[2k + 1] = float(a − d),  x[2k] = float(d + a)
 //
 // Every sum, difference, product and quotient is taken in double from float operands and rounded to
-// float only when stored. The detail comes from the unrounded average a, so it is exactly (e − o) / 2
-// before rounding. The normalized kernels scale only the details, by the level factor s = √half
-// rounded to float once per pass; averages are never scaled, and at half = 1 the two variants agree.
-// A forward pass over L entries leaves the inverse length at L, so the inverse pass that follows
-// rebuilds the same L entries with the same half and the same s.
+// float only when stored; the detail is taken from the unrounded average a, not from the stored
+// float. The normalized kernels scale only the details, by the level factor s = √half rounded to
+// float once per pass; averages are never scaled, and at half = 1 the two variants agree. A forward
+// pass over L entries leaves the inverse length at L, so the inverse pass that follows rebuilds the
+// same L entries with the same half and the same s.
 //
-// Rows are contiguous; a column is the entries m × N + j. The forward pass writes the averages into
-// the front of the line while reading the pairs (x[k] lies at or before x[2k], already read) and
-// keeps the details in `scratch` until the pairs are all read; the inverse pass walks the pairs
-// downwards, because the pair of k lands on x[2k], x[2k + 1], at or after x[k], while every average
-// still needed lies before x[k].
+// Every entry is computed from its own pair alone, so the order in which pairs are taken does not
+// change a single bit; the kernels choose it for speed, within `scratch` (N / 2 floats) as the only
+// room beside the array:
+//
+// Rows, in place. Forward: the averages of pairs k0 … 2k0 − 1 land on x[k0 … 2k0 − 1], which pairs
+// k0 / 2 … k0 − 1 have already read, so windows k0 = 1, 2, 4, … upwards never overlap what they
+// read; the details wait in `scratch` and are copied behind the averages at the end. Inverse: the
+// details go to `scratch` first, then windows k0 = half / 2, …, 2, 1 downwards rebuild pairs
+// k0 … 2k0 − 1 into x[2k0 … 4k0 − 1] while every average still needed lies before x[k0].
+//
+// Columns, by sweeps along whole rows instead of strided walks down each column. Forward: one sweep
+// turns row pairs (2k, 2k + 1) into an average row at 2k and a detail row at 2k + 1, then the rows
+// are permuted in place, 2k → k and 2k + 1 → half + k. With L = 2^m rows that permutation rotates
+// the m-bit row number right by one, so its cycles are the rotation classes of m-bit numbers; each
+// is walked once from its smallest member by exchanging rows, which needs no room at all. Inverse:
+// the opposite rotation, then the sweep that rebuilds the row pairs.
+//
+// Large arrays do not fit in cache, so each pass asks for the next row (or row pair, or the next
+// row of a cycle) while it works on the current one.
 
 #include "WaveletTransform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -32,32 +47,155 @@ float levelFactor(int half)
     return static_cast<float>(std::sqrt(static_cast<double>(half)));
 }
 
-// Forward step on the line x[0], x[stride], …, x[(2 × half − 1) × stride]; tmp holds half floats.
-void forwardLine(float* x, std::ptrdiff_t stride, int half, bool normalized, float s, float* tmp)
+// Number of bits below the single set bit of the power of two `length`.
+int log2Of(int length)
 {
-    for (int k = 0; k < half; ++k) {
-        const double e = x[2 * k * stride];
-        const double o = x[(2 * k + 1) * stride];
-        const double a = (e + o) * 0.5;
-        x[k * stride] = static_cast<float>(a);
-        tmp[k] = static_cast<float>(normalized ? (a - o) / s : a - o);
-    }
-    for (int k = 0; k < half; ++k)
-        x[(half + k) * stride] = tmp[k];
+    int bits = 0;
+    while ((1 << bits) < length)
+        ++bits;
+    return bits;
 }
 
-// Inverse step on the line x[0], x[stride], …, x[(2 × half − 1) × stride]; tmp holds half floats.
-void inverseLine(float* x, std::ptrdiff_t stride, int half, bool normalized, float s, float* tmp)
+// Pairs in[0 … 2n − 1] into averages avg[0 … n − 1] and details det[0 … n − 1]; s divides the
+// details when Scaled.
+template <bool Scaled>
+void splitPairs(const float* __restrict in, float* __restrict avg, float* __restrict det, int n, double s)
 {
-    for (int k = 0; k < half; ++k) {
-        const float stored = x[(half + k) * stride];
-        tmp[k] = normalized ? static_cast<float>(static_cast<double>(s) * stored) : stored;
+    for (int k = 0; k < n; ++k) {
+        const double e = in[2 * k];
+        const double o = in[2 * k + 1];
+        const double a = (e + o) * 0.5;
+        avg[k] = static_cast<float>(a);
+        det[k] = static_cast<float>(Scaled ? (a - o) / s : a - o);
     }
-    for (int k = half - 1; k >= 0; --k) {
-        const double d = tmp[k];
-        const double a = x[k * stride];
-        x[(2 * k + 1) * stride] = static_cast<float>(a - d);
-        x[2 * k * stride] = static_cast<float>(d + a);
+}
+
+// Averages avg[0 … n − 1] and stored details det[0 … n − 1] back into pairs out[0 … 2n − 1]; a stored
+// detail is first multiplied by s and rounded when Scaled.
+template <bool Scaled>
+void mergePairs(const float* __restrict avg, const float* __restrict det, float* __restrict out, int n, double s)
+{
+    for (int k = 0; k < n; ++k) {
+        const double d = Scaled ? static_cast<double>(static_cast<float>(s * det[k])) : det[k];
+        const double a = avg[k];
+        out[2 * k + 1] = static_cast<float>(a - d);
+        out[2 * k] = static_cast<float>(d + a);
+    }
+}
+
+// Forward step on the row x[0 … 2 × half − 1]; tmp holds half floats.
+template <bool Scaled>
+void forwardRow(float* x, int half, double s, float* tmp)
+{
+    float first;
+    splitPairs<Scaled>(x, &first, tmp, 1, s);
+    x[0] = first;
+    for (int k0 = 1; k0 < half; k0 *= 2)
+        splitPairs<Scaled>(x + 2 * k0, x + k0, tmp + k0, k0, s);
+    std::memcpy(x + half, tmp, static_cast<std::size_t>(half) * sizeof(float));
+}
+
+// Inverse step on the row x[0 … 2 × half − 1]; tmp holds half floats.
+template <bool Scaled>
+void inverseRow(float* x, int half, double s, float* tmp)
+{
+    std::memcpy(tmp, x + half, static_cast<std::size_t>(half) * sizeof(float));
+    for (int k0 = half / 2; k0 >= 1; k0 /= 2)
+        mergePairs<Scaled>(x + k0, tmp + k0, x + 2 * k0, k0, s);
+    float pair[2];
+    mergePairs<Scaled>(x, tmp, pair, 1, s);
+    x[0] = pair[0];
+    x[1] = pair[1];
+}
+
+// Column step, forward, on entries j < n of the row pair: the average row replaces `even`, the
+// detail row `odd`.
+template <bool Scaled>
+void splitRows(float* __restrict even, float* __restrict odd, int n, double s)
+{
+    for (int j = 0; j < n; ++j) {
+        const double e = even[j];
+        const double o = odd[j];
+        const double a = (o + e) * 0.5;
+        even[j] = static_cast<float>(a);
+        odd[j] = static_cast<float>(Scaled ? (a - o) / s : a - o);
+    }
+}
+
+// Column step, inverse, on entries j < n: the average row `even` and the stored detail row `odd`
+// become the row pair again.
+template <bool Scaled>
+void mergeRows(float* __restrict even, float* __restrict odd, int n, double s)
+{
+    for (int j = 0; j < n; ++j) {
+        const double d = Scaled ? static_cast<double>(static_cast<float>(s * odd[j])) : odd[j];
+        const double a = even[j];
+        odd[j] = static_cast<float>(a - d);
+        even[j] = static_cast<float>(d + a);
+    }
+}
+
+// The `bits`-bit number r rotated right by one: bit 0 moves to the top.
+unsigned rotateRight(unsigned r, int bits)
+{
+    return (r >> 1) | ((r & 1u) << (bits - 1));
+}
+
+// The `bits`-bit number r rotated left by one: the top bit moves to bit 0.
+unsigned rotateLeft(unsigned r, int bits)
+{
+    return ((r << 1) & ((1u << bits) - 1u)) | (r >> (bits - 1));
+}
+
+// True when r is the smallest of its rotations, the member its cycle is walked from.
+bool leadsCycle(unsigned r, int bits)
+{
+    unsigned rotated = r;
+    for (int i = 1; i < bits; ++i) {
+        rotated = rotateRight(rotated, bits);
+        if (rotated < r)
+            return false;
+    }
+    return true;
+}
+
+// Asks for the `count` floats from p on to be brought into cache ahead of their use.
+void prefetch(const float* p, int count)
+{
+    for (int j = 0; j < count; j += 16)
+        __builtin_prefetch(p + j);
+}
+
+// Exchanges the first `count` floats of two distinct rows.
+void swapRows(float* __restrict a, float* __restrict b, int count)
+{
+    for (int j = 0; j < count; ++j) {
+        const float t = a[j];
+        a[j] = b[j];
+        b[j] = t;
+    }
+}
+
+// Moves row r of the rows 0 … 2^bits − 1 (n floats apart) to row rotateRight(r) when `gather`
+// (2k → k, 2k + 1 → half + k), to rotateLeft(r) otherwise; only the first `count` floats of each
+// row move. Each cycle is walked by exchanges, the leader's row travelling down the cycle while it
+// stays in cache, so no room beside the array is needed and every row comes from memory once.
+void permuteRows(float* data, std::size_t n, int bits, int count, bool gather)
+{
+    const unsigned rows = 1u << bits;
+    // Rows 0 and rows − 1 stay where they are.
+    for (unsigned leader = 1; leader + 1 < rows; ++leader) {
+        if (!leadsCycle(leader, bits))
+            continue;
+        unsigned to = leader;
+        for (;;) {
+            const unsigned from = gather ? rotateLeft(to, bits) : rotateRight(to, bits);
+            if (from == leader)
+                break;
+            prefetch(data + (gather ? rotateLeft(from, bits) : rotateRight(from, bits)) * n, count);
+            swapRows(data + to * n, data + from * n, count);
+            to = from;
+        }
     }
 }
 
@@ -182,10 +320,14 @@ void WaveletTransform::forwardRowPass(int count, bool scaled)
     if (length < 2)
         return;
     const int half = length / 2;
-    const float s = levelFactor(half);
+    const double s = levelFactor(half);
     const int lines = clampCount(count);
-    for (int i = 0; i < lines; ++i)
-        forwardLine(data + static_cast<std::size_t>(i) * size, 1, half, scaled, s, scratch);
+    for (int i = 0; i < lines; ++i) {
+        float* const row = data + static_cast<std::size_t>(i) * static_cast<std::size_t>(size);
+        if (i + 1 < lines)
+            prefetch(row + size, length);
+        scaled ? forwardRow<true>(row, half, s, scratch) : forwardRow<false>(row, half, s, scratch);
+    }
     rowLength = half;
     rowInverseLength = length;
 }
@@ -196,10 +338,18 @@ void WaveletTransform::forwardColumnPass(int count, bool scaled)
     if (length < 2)
         return;
     const int half = length / 2;
-    const float s = levelFactor(half);
+    const double s = levelFactor(half);
     const int lines = clampCount(count);
-    for (int j = 0; j < lines; ++j)
-        forwardLine(data + j, size, half, scaled, s, scratch);
+    const std::size_t n = static_cast<std::size_t>(size);
+    for (int k = 0; k < half; ++k) {
+        float* const even = data + 2 * static_cast<std::size_t>(k) * n;
+        if (k + 1 < half) {
+            prefetch(even + 2 * n, lines);
+            prefetch(even + 3 * n, lines);
+        }
+        scaled ? splitRows<true>(even, even + n, lines, s) : splitRows<false>(even, even + n, lines, s);
+    }
+    permuteRows(data, n, log2Of(length), lines, true);
     columnLength = half;
     columnInverseLength = length;
 }
@@ -210,10 +360,14 @@ void WaveletTransform::inverseRowPass(int count, bool scaled)
     if (length < 2 || length > size)
         return;
     const int half = length / 2;
-    const float s = levelFactor(half);
+    const double s = levelFactor(half);
     const int lines = clampCount(count);
-    for (int i = 0; i < lines; ++i)
-        inverseLine(data + static_cast<std::size_t>(i) * size, 1, half, scaled, s, scratch);
+    for (int i = 0; i < lines; ++i) {
+        float* const row = data + static_cast<std::size_t>(i) * static_cast<std::size_t>(size);
+        if (i + 1 < lines)
+            prefetch(row + size, length);
+        scaled ? inverseRow<true>(row, half, s, scratch) : inverseRow<false>(row, half, s, scratch);
+    }
     rowLength = length;
     rowInverseLength = 2 * length;
 }
@@ -224,10 +378,18 @@ void WaveletTransform::inverseColumnPass(int count, bool scaled)
     if (length < 2 || length > size)
         return;
     const int half = length / 2;
-    const float s = levelFactor(half);
+    const double s = levelFactor(half);
     const int lines = clampCount(count);
-    for (int j = 0; j < lines; ++j)
-        inverseLine(data + j, size, half, scaled, s, scratch);
+    const std::size_t n = static_cast<std::size_t>(size);
+    permuteRows(data, n, log2Of(length), lines, false);
+    for (int k = 0; k < half; ++k) {
+        float* const even = data + 2 * static_cast<std::size_t>(k) * n;
+        if (k + 1 < half) {
+            prefetch(even + 2 * n, lines);
+            prefetch(even + 3 * n, lines);
+        }
+        scaled ? mergeRows<true>(even, even + n, lines, s) : mergeRows<false>(even, even + n, lines, s);
+    }
     columnLength = length;
     columnInverseLength = 2 * length;
 }

@@ -200,8 +200,8 @@ TEST_P(KernelMatchesModel, BitForBit)
 
 INSTANTIATE_TEST_SUITE_P(AllKernels, KernelMatchesModel,
                          ::testing::Combine(::testing::Range(0, 8), ::testing::Values(1, 2, 16, 64),
-                                            ::testing::Values(0, 1, 3, 6),
-                                            ::testing::Values(-1, 0, 1, 3, -2, 16, 64, -3)));
+                                            ::testing::Values(0, 1, 3),
+                                            ::testing::Values(-1, 0, 1, -2, 16, -3)));
 
 // Long random runs of all eight kernels with random counts, checked after every pass.
 class KernelSequenceMatchesModel : public ::testing::TestWithParam<unsigned> {};

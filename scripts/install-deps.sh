@@ -6,8 +6,8 @@ set -euo pipefail
 viewer=(g++ cmake make freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri x11-utils)
 tests=(
   libgtest-dev libbenchmark-dev
-  # a virtual X server for the window tests
-  xvfb
+  # a virtual X server for the window tests; memcheck for the binary's memory tests
+  xvfb valgrind
   # independent references and TGA writers
   python3 python3-numpy python3-pil python3-pywt python3-xlib netpbm imagemagick
   # the package, manual page and picture conversion tests: dpkg-shlibdeps for cpack's

@@ -6,6 +6,7 @@ sends real key and mouse events through the XTEST extension, resizes the window 
 pixels back with GetImage. Every wait polls with a deadline; nothing sleeps for a fixed time.
 """
 
+import collections
 import os
 import select
 import subprocess
@@ -82,24 +83,66 @@ class XServer:
         self.close()
 
 
-def run_to_end(server, args, timeout=DEADLINE, stdout=subprocess.PIPE, binary=None, **kwargs):
+# One key of the server's keyboard: its keycode, whether Shift is held for it, and the keysym that
+# the two give together.
+Key = collections.namedtuple("Key", "keycode shift keysym")
+
+
+ISO_LOCK, ISO_LEVEL5_LOCK = 0xFE01, 0xFE13   # XKB keysyms that python-xlib does not load
+
+
+def is_modifier_keysym(keysym):
+    """Xlib's IsModifierKey: the keysyms that shift, latch or lock rather than type."""
+    return (XK.XK_Shift_L <= keysym <= XK.XK_Hyper_R or ISO_LOCK <= keysym <= ISO_LEVEL5_LOCK
+            or keysym in (XK.XK_Mode_switch, XK.XK_Num_Lock))
+
+
+def typeable_keys(display):
+    """Every key the server's keyboard can type alone or with Shift, read from its keyboard
+    mapping: neither NoSymbol nor a modifier, and not on a keycode that the modifier mapping
+    names. Escape is left to the caller."""
+    first = display.display.info.min_keycode
+    count = display.display.info.max_keycode - first + 1
+    modifier_codes = {code for codes in display.get_modifier_mapping() for code in codes}
+    keys = []
+    for keycode, syms in enumerate(display.get_keyboard_mapping(first, count), start=first):
+        if keycode in modifier_codes:
+            continue
+        plain = syms[0]
+        # A keycode that lists one keysym gives it with Shift too (the core protocol's rule).
+        shifted = syms[1] or plain
+        for shift, keysym in ((False, plain), (True, shifted)):
+            if keysym and not is_modifier_keysym(keysym):
+                keys.append(Key(keycode, shift, keysym))
+    return keys
+
+
+def run_to_end(server, args, timeout=DEADLINE, stdout=subprocess.PIPE, binary=None, wrapper=(),
+               env=None, **kwargs):
     """Runs orlinde with args to its end, under server's display or with none when server is
-    None; returns (exit status, stdout bytes, stderr bytes)."""
-    env = server.env() if server is not None else {k: v for k, v in os.environ.items()
-                                                   if k != "DISPLAY"}
-    done = subprocess.run([binary or BINARY] + list(args), env=env, stdout=stdout,
-                          stderr=subprocess.PIPE, timeout=timeout, **kwargs)
+    None, through wrapper and with the extra environment env as for Viewer; returns (exit
+    status, stdout bytes, stderr bytes)."""
+    environment = server.env() if server is not None else {k: v for k, v in os.environ.items()
+                                                           if k != "DISPLAY"}
+    environment.update(env or {})
+    done = subprocess.run(list(wrapper) + [binary or BINARY] + list(args), env=environment,
+                          stdout=stdout, stderr=subprocess.PIPE, timeout=timeout, **kwargs)
     return done.returncode, done.stdout, done.stderr
 
 
 class Viewer:
     """A running orlinde with its window mapped, driven through the X server like a user."""
 
-    def __init__(self, server, image_path, extra_args=()):
+    def __init__(self, server, image_path, extra_args=(), wrapper=(), env=None):
+        """wrapper: a command that runs the binary (valgrind and its options, say); env: extra
+        environment variables."""
         self.server = server
         self.d = server.display
-        self.process = subprocess.Popen([BINARY, image_path] + list(extra_args), env=server.env(),
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        environment = server.env()
+        environment.update(env or {})
+        self.process = subprocess.Popen(list(wrapper) + [BINARY, image_path] + list(extra_args),
+                                        env=environment, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
         try:
             self.window = wait_until(self._find_window, what="the Orlinde window to be mapped")
         except AssertionError:
@@ -146,14 +189,7 @@ class Viewer:
         keycode = self.d.keysym_to_keycode(keysym)
         if keycode == 0:
             raise ValueError(f"no key for {char!r}")
-        shift = self.d.keycode_to_keysym(keycode, 0) != keysym
-        shift_code = self.d.keysym_to_keycode(XK.XK_Shift_L)
-        if shift:
-            xtest.fake_input(self.d, X.KeyPress, shift_code)
-        xtest.fake_input(self.d, X.KeyPress, keycode)
-        xtest.fake_input(self.d, X.KeyRelease, keycode)
-        if shift:
-            xtest.fake_input(self.d, X.KeyRelease, shift_code)
+        self._type(keycode, self.d.keycode_to_keysym(keycode, 0) != keysym)
         self.d.sync()
 
     def keys(self, text):
@@ -162,9 +198,44 @@ class Viewer:
 
     def click(self, button=1, x=300, y=300):
         self.move_pointer(x, y)
+        self._click(button)
+        self.d.sync()
+
+    def flood(self, events, flush_every=64):
+        """Sends events as fast as the X server takes them: no round trip after each, only a
+        flush every flush_every events, and one sync at the end. Each event is a tuple:
+        ("key", Key), ("click", button, x, y) with (x, y) in the window, counted from its
+        top-left corner, or ("resize", width, height). Keys go to the window through the input
+        focus, wherever the pointer is."""
+        root_x, root_y, _, _ = self.geometry()
+        for i, event in enumerate(events, start=1):
+            kind = event[0]
+            if kind == "key":
+                self._type(event[1].keycode, event[1].shift)
+            elif kind == "click":
+                _, button, x, y = event
+                xtest.fake_input(self.d, X.MotionNotify, x=root_x + x, y=root_y + y)
+                self._click(button)
+            elif kind == "resize":
+                self.window.configure(width=event[1], height=event[2])
+            else:
+                raise ValueError(f"unknown event {event!r}")
+            if i % flush_every == 0:
+                self.d.flush()
+        self.d.sync()
+
+    def _type(self, keycode, shift):
+        shift_code = self.d.keysym_to_keycode(XK.XK_Shift_L)
+        if shift:
+            xtest.fake_input(self.d, X.KeyPress, shift_code)
+        xtest.fake_input(self.d, X.KeyPress, keycode)
+        xtest.fake_input(self.d, X.KeyRelease, keycode)
+        if shift:
+            xtest.fake_input(self.d, X.KeyRelease, shift_code)
+
+    def _click(self, button):
         xtest.fake_input(self.d, X.ButtonPress, button)
         xtest.fake_input(self.d, X.ButtonRelease, button)
-        self.d.sync()
 
     def resize(self, width, height):
         self.window.configure(width=width, height=height)
@@ -194,6 +265,33 @@ class Viewer:
         except AssertionError:
             raise AssertionError(f"timed out waiting for {what}") from None
         return last["p"]
+
+    def rss_kib(self):
+        """The program's resident set size in KiB."""
+        with open(f"/proc/{self.process.pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+        raise AssertionError("no VmRSS in /proc")
+
+    def cpu_ticks(self):
+        """The program's user plus system CPU time in clock ticks."""
+        with open(f"/proc/{self.process.pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])
+
+    def wait_idle(self, quiet=0.3):
+        """Waits until the program has used no CPU time for quiet seconds: it has worked
+        through its queue of events and sleeps in the main loop."""
+        last = {"ticks": None, "since": None}
+
+        def idle():
+            ticks, now = self.cpu_ticks(), time.monotonic()
+            if ticks != last["ticks"]:
+                last["ticks"], last["since"] = ticks, now
+            return now - last["since"] >= quiet
+
+        wait_until(idle, what="the program to become idle")
 
     def wait_exit(self, timeout=DEADLINE):
         return self.process.wait(timeout=timeout)

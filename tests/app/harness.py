@@ -243,6 +243,20 @@ class Viewer:
         wait_until(lambda: self.geometry()[2:] == (width, height),
                    what=f"the window to become {width} x {height}")
 
+    def paint_over(self):
+        """Paints the window red behind the program's back (which raises no Expose), so that
+        only a redraw the program makes by itself can restore it. Paints again should a redraw
+        already under way cover the paint before it is seen."""
+
+        def painted():
+            gc = self.window.create_gc(foreground=0xFF0000)
+            self.window.fill_rectangle(gc, 0, 0, 600, 600)
+            gc.free()
+            self.d.sync()
+            return (self.pixels()[300, 300] == (255, 0, 0)).all()
+
+        wait_until(painted, what="the window painted red")
+
     def pixels(self):
         """The window's contents as an RGB array indexed [y][x] with y upward from the bottom,
         so that array positions are the program's own window coordinates."""

@@ -74,14 +74,6 @@ class Keys(unittest.TestCase):
             self.model.key(key)
             self.show_model(f"the picture after {key!r} in {keys!r}")
 
-    def repaint_behind_the_program(self):
-        """Paints the window red without an Expose, so that only a redraw restores it."""
-        gc = self.viewer.window.create_gc(foreground=0xFF0000)
-        self.viewer.window.fill_rectangle(gc, 0, 0, 600, 600)
-        gc.free()
-        self.viewer.d.sync()
-        self.viewer.wait_for_pixels(lambda p: (p[300, 300] == (255, 0, 0)).all())
-
     def test_one_step_a_full_decomposition_and_back(self):
         self.press("f")
         self.press("f")
@@ -122,7 +114,7 @@ class Keys(unittest.TestCase):
         self.press("ff")
         for key in ("q", "0", "7", " ", "\r", "x", "Q", "\t"):
             with self.subTest(key=key):
-                self.repaint_behind_the_program()
+                self.viewer.paint_over()
                 self.viewer.key(key)
                 self.show_model(f"the unchanged picture after {key!r}")
         self.press("R")

@@ -133,12 +133,7 @@ class Soak(unittest.TestCase):
                                       what=f"the status line after {keys!r}")
 
     def redraws_and_ends_on_escape(self, expected_picture):
-        gc = self.viewer.window.create_gc(foreground=0xFF0000)
-        self.viewer.window.fill_rectangle(gc, 0, 0, 600, 600)
-        gc.free()
-        self.viewer.d.sync()
-        self.viewer.wait_for_pixels(lambda p: (p[300, 300] == (255, 0, 0)).all(),
-                                    what="the window painted red")
+        self.viewer.paint_over()
         self.viewer.click(3, 300, 300)
         self.viewer.wait_for_pixels(
             lambda p: np.array_equal(picture_of(p), expected_picture)

@@ -29,7 +29,7 @@ def write_tga(path, img):
     """Write an N x N uint8 array as uncompressed 8-bit grey TGA (type 3)."""
     h, w = img.shape
     header = bytes([0, 0, 3,              # no image ID, no colour map, grey
-                    0, 0, 0, 0, 0,        # colour-map spec: unused
+                    0, 0, 0, 0, 0,        # colour-map fields: unused
                     0, 0, 0, 0,           # x and y origin
                     w & 255, w >> 8, h & 255, h >> 8,
                     8, 0x00])             # 8 bits per pixel, bottom-left origin

@@ -79,45 +79,6 @@ TEST_F(ViewerState, ScaleStopsGrowingWhereFloatsStopHoldingWholeNumbers)
     EXPECT_EQ(std::strlen(g_statusText), 93u);
 }
 
-TEST_F(ViewerState, FlagKeysFlipInBothCasesAndLeaveTheCoefficients)
-{
-    applyKey('f');
-    const std::vector<float> before = coefficients();
-    const int rowLength = g_transform.getRowLength();
-    for (unsigned char key : {'N', 'n', 'S', 's'}) {
-        const bool normalized = g_transform.isNormalized();
-        const bool standard = g_transform.isStandard();
-        applyKey(key);
-        EXPECT_NE(g_transform.isNormalized() != normalized, g_transform.isStandard() != standard)
-            << "key " << key << " should flip exactly one flag";
-    }
-    EXPECT_FALSE(g_transform.isNormalized());
-    EXPECT_FALSE(g_transform.isStandard());
-    EXPECT_EQ(coefficients(), before);
-    EXPECT_EQ(g_transform.getRowLength(), rowLength);
-}
-
-TEST_F(ViewerState, DriverKeysChangeTheCoefficientsButNotTheStatusLine)
-{
-    const std::string status = g_statusText;
-    applyKey('f');
-    EXPECT_EQ(g_transform.getRowLength(), n / 2);
-    EXPECT_EQ(g_transform.getColumnLength(), n);
-    applyKey('r');
-    EXPECT_EQ(g_transform.getRowLength(), n);
-    applyKey('F');
-    EXPECT_EQ(g_transform.getRowLength(), 1);
-    EXPECT_EQ(g_transform.getColumnLength(), 1);
-    EXPECT_NE(coefficients(), image);
-    applyKey('R');
-    EXPECT_EQ(g_transform.getRowLength(), n);
-    EXPECT_EQ(g_transform.getColumnLength(), n);
-    const std::vector<float> restored = coefficients();
-    for (int i = 0; i < n * n; ++i)
-        EXPECT_NEAR(restored[i], image[i], 1e-6f);
-    EXPECT_EQ(std::string(g_statusText), status);
-}
-
 TEST_F(ViewerState, KeysWithoutACommandChangeNothing)
 {
     applyKey('f');

@@ -20,17 +20,23 @@ std::vector<float> makePicture(int n)
     return picture;
 }
 
+// Sizes the transform to n, fills it with the picture and sets both flags.
+void load(WaveletTransform& transform, int n, bool standard, bool normalized)
+{
+    const std::vector<float> picture = makePicture(n);
+    transform.setSize(n);
+    transform.setData(picture.data());
+    transform.setStandard(standard);
+    transform.setNormalized(normalized);
+}
+
 // Full decomposition then full reconstruction; the pair leaves the picture in place, so no
 // setData is needed between iterations.
 void fullPair(benchmark::State& state, bool standard, bool normalized)
 {
     const int n = static_cast<int>(state.range(0));
-    const std::vector<float> picture = makePicture(n);
     WaveletTransform transform;
-    transform.setSize(n);
-    transform.setData(picture.data());
-    transform.setStandard(standard);
-    transform.setNormalized(normalized);
+    load(transform, n, standard, normalized);
     for (auto _ : state) {
         transform.decompose();
         transform.reconstruct();
@@ -44,12 +50,8 @@ void fullPair(benchmark::State& state, bool standard, bool normalized)
 void stepPair(benchmark::State& state, bool standard, bool normalized)
 {
     const int n = static_cast<int>(state.range(0));
-    const std::vector<float> picture = makePicture(n);
     WaveletTransform transform;
-    transform.setSize(n);
-    transform.setData(picture.data());
-    transform.setStandard(standard);
-    transform.setNormalized(normalized);
+    load(transform, n, standard, normalized);
     int levels = 0;
     for (int side = n; side > 1; side /= 2)
         ++levels;

@@ -8,7 +8,8 @@
 #include <iostream>
 
 // Every failure is a message text thrown during start-up and reported here, as one line on
-// standard output; the program then ends normally with status 0.
+// standard output; the program then ends with status 1, so that a script can tell a refused
+// file from a picture on screen. ESC and closing the window end with 0 elsewhere.
 int main(int argc, char** argv)
 {
     try {
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
         glutMainLoop();
     } catch (const char* message) {
         std::cout << message << '\n' << std::flush;
+        return 1;
     }
     return 0;
 }

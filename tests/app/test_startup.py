@@ -1,5 +1,5 @@
 """Start-up failures of the real binary: each is one line on standard output, nothing on
-standard error, exit status 0. Test files are written here by Pillow or byte by byte."""
+standard error, exit status 1. Test files are written here by Pillow or byte by byte."""
 
 import os
 import shutil
@@ -44,7 +44,7 @@ class StartupFailures(unittest.TestCase):
         status, out, err = run_to_end(server, args)
         self.assertEqual(out, line)
         self.assertEqual(err, b"")
-        self.assertEqual(status, 0)
+        self.assertEqual(status, 1)
 
     def test_argument_count_is_checked_before_any_display_is_needed(self):
         # No DISPLAY at all: had GLUT been initialised, it would have failed to open one.
@@ -74,7 +74,7 @@ class StartupFailures(unittest.TestCase):
             shutil.copy(harness.BINARY, binary)
             status, out, err = run_to_end(self.server, [locked], binary=binary, user=65534,
                                           group=65534, extra_groups=[])
-            self.assertEqual((status, out, err), (0, CANNOT_READ, b""))
+            self.assertEqual((status, out, err), (1, CANNOT_READ, b""))
         else:
             self.assertReports([locked], CANNOT_READ)
 
@@ -128,7 +128,7 @@ class StartupFailures(unittest.TestCase):
         for args, line in (([], NO_IMAGE), ([self.path("missing.tga")], CANNOT_READ)):
             with self.subTest(args=args), open(log, "wb") as f:
                 status, _, err = run_to_end(self.server, args, stdout=f)
-                self.assertEqual((status, err), (0, b""))
+                self.assertEqual((status, err), (1, b""))
             with open(log, "rb") as f:
                 self.assertEqual(f.read(), line)
 

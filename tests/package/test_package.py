@@ -1,8 +1,9 @@
-"""What `cmake --install` and `cpack -G DEB` give a user: the binary, the manual page and the
-samples in their places, and a Debian package with computed dependencies whose unpacked binary
-shows its unpacked sample in a real window."""
+"""What `cmake --install` and `cpack -G DEB` give a user: the binary, the manual page, the
+samples, the desktop entry and the licence in their places, and a lintian-clean Debian package
+with computed dependencies whose unpacked binary shows its unpacked sample in a real window."""
 
 import filecmp
+import gzip
 import os
 import re
 import shutil
@@ -48,6 +49,12 @@ def satisfied_here(clause):
     return False
 
 
+# What both `cmake --install` and the package put below their prefix.
+INSTALLED = ["bin/orlinde", "share/applications/orlinde.desktop", "share/doc/orlinde/changelog.gz",
+             "share/doc/orlinde/copyright", "share/icons/hicolor/scalable/apps/orlinde.svg",
+             "share/man/man1/orlinde.1.gz", "share/orlinde/scene.tga", "share/orlinde/testcard.tga"]
+
+
 class Install(unittest.TestCase):
     def test_install_honours_prefix_and_destdir(self):
         with tempfile.TemporaryDirectory(prefix="orlinde-install-") as destdir:
@@ -56,16 +63,20 @@ class Install(unittest.TestCase):
                             "--prefix", "/opt/orlinde"], env=env, check=True,
                            stdout=subprocess.DEVNULL)
             root = os.path.join(destdir, "opt", "orlinde")
-            self.assertEqual(files_under(destdir), [os.path.join("opt", "orlinde", f) for f in (
-                "bin/orlinde", "share/man/man1/orlinde.1", "share/orlinde/scene.tga",
-                "share/orlinde/testcard.tga")])
+            self.assertEqual(files_under(destdir),
+                             [os.path.join("opt", "orlinde", f) for f in INSTALLED])
             self.assertTrue(os.stat(os.path.join(root, "bin", "orlinde")).st_mode & stat.S_IXOTH)
-            self.assertTrue(filecmp.cmp(os.path.join(root, "share/man/man1/orlinde.1"), MANUAL,
-                                        shallow=False))
+            with gzip.open(os.path.join(root, "share/man/man1/orlinde.1.gz"), "rb") as f, \
+                    open(MANUAL, "rb") as g:
+                self.assertEqual(f.read(), g.read())
             for sample in SAMPLES:
                 self.assertTrue(filecmp.cmp(os.path.join(root, "share/orlinde", sample),
                                             os.path.join(SOURCE, "samples", sample),
                                             shallow=False), sample)
+            entry = os.path.join(root, "share/applications/orlinde.desktop")
+            check = subprocess.run([tool("desktop-file-validate", "desktop-file-utils"), entry],
+                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
+            self.assertEqual((check.returncode, check.stdout.decode()), (0, ""))
 
 
 class DebianPackage(unittest.TestCase):
@@ -125,12 +136,17 @@ class DebianPackage(unittest.TestCase):
                                  check=True).stdout.decode()
         files = sorted(line.split()[-1] for line in listing.splitlines()
                        if not line.startswith("d"))
-        manual = [f for f in files if f.startswith("./usr/share/man/man1/orlinde.1")]
-        self.assertIn(manual, (["./usr/share/man/man1/orlinde.1"],
-                               ["./usr/share/man/man1/orlinde.1.gz"]))
-        self.assertEqual([f for f in files if f not in manual],
-                         ["./usr/bin/orlinde", "./usr/share/orlinde/scene.tga",
-                          "./usr/share/orlinde/testcard.tga"])
+        self.assertEqual(files, ["./usr/" + f for f in INSTALLED])
+
+    def test_lintian_finds_nothing_to_fix(self):
+        # Errors and warnings are what a packager is asked to fix; informational tags
+        # (hardening hints for a plain CMake build) are not.
+        run = subprocess.run([tool("lintian", "lintian"), "--fail-on", "error,warning",
+                              self.deb], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                             check=False)
+        report = run.stdout.decode()
+        self.assertEqual(run.returncode, 0, report)
+        self.assertNotRegex(report, r"(?m)^[EW]: ")
 
     def test_unpacked_binary_shows_the_unpacked_sample(self):
         root = os.path.join(self.tmp, "root")

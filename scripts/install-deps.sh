@@ -11,8 +11,9 @@ tests=(
   # independent references and TGA writers
   python3 python3-numpy python3-pil python3-pywt python3-xlib netpbm imagemagick
   # the package, manual page and picture conversion tests: dpkg-shlibdeps for cpack's
-  # dependencies, groff to lint the manual page, file for netpbm's anytopnm
-  dpkg-dev groff-base file
+  # dependencies, lintian and desktop-file-validate to check what it packs, groff to lint
+  # the manual page, file for netpbm's anytopnm
+  dpkg-dev lintian desktop-file-utils groff-base file
   # the reader's fuzz target
   clang libclang-rt-dev
 )

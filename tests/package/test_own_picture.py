@@ -1,5 +1,5 @@
 """The README's lines for turning a photograph into a TGA file that the viewer accepts, run
-exactly as printed there, on a PNG and a JPEG whose top is known, and checked in the real window:
+exactly as printed there, on a PNG, a 16-bit greyscale PNG and a JPEG whose top is known, and checked in the real window:
 the bright top of the photograph shows at the top, its marker at the top left. The lines that
 say they apply a camera's orientation tag also get a JPEG stored on its side with a tag that
 turns it upright.
@@ -55,6 +55,9 @@ class OwnPicture(unittest.TestCase):
         cls.tmp = tempfile.mkdtemp(prefix="orlinde-photo-")
         photo = photograph()
         photo.save(os.path.join(cls.tmp, "photo.png"))
+        # The same photograph as a 16-bit greyscale PNG, its levels spread over 0 … 65535.
+        grey16 = np.asarray(photo.convert("L"), dtype=np.uint16) * 257
+        Image.fromarray(grey16).save(os.path.join(cls.tmp, "grey16.png"))
         photo.save(os.path.join(cls.tmp, "photo.jpg"), quality=90)
         exif = Image.Exif()
         exif[EXIF_ORIENTATION] = ROTATE_90_CLOCKWISE_TO_SHOW
@@ -80,7 +83,7 @@ class OwnPicture(unittest.TestCase):
         env = dict(os.environ, PATH=python_dir + os.pathsep + os.environ["PATH"])
         for heading, line in sorted(self.lines.items()):
             tool(*TOOLS[heading])
-            sources = ["photo.png", "photo.jpg"]
+            sources = ["photo.png", "photo.jpg", "grey16.png"]
             if heading in FOLLOWS_ORIENTATION_TAG:
                 sources.append("camera.jpg")
             for source in sources:

@@ -13,7 +13,7 @@ import subprocess
 import time
 
 import numpy as np
-from Xlib import X, XK, display as xdisplay
+from Xlib import X, XK, display as xdisplay, protocol
 from Xlib.ext import xtest
 
 BINARY = os.environ.get("ORLINDE_BINARY", "build/orlinde")
@@ -236,6 +236,15 @@ class Viewer:
     def _click(self, button):
         xtest.fake_input(self.d, X.ButtonPress, button)
         xtest.fake_input(self.d, X.ButtonRelease, button)
+
+    def close_window(self):
+        """Asks the window to close as a window manager's close button does."""
+        protocols = self.d.intern_atom("WM_PROTOCOLS")
+        delete = self.d.intern_atom("WM_DELETE_WINDOW")
+        event = protocol.event.ClientMessage(window=self.window, client_type=protocols,
+                                             data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        self.window.send_event(event, event_mask=0)
+        self.d.sync()
 
     def resize(self, width, height):
         self.window.configure(width=width, height=height)

@@ -126,6 +126,13 @@ class Keys(unittest.TestCase):
         out, err = self.viewer.stop()
         self.assertEqual((out, err), (b"", b""))
 
+    def test_closing_the_window_ends_the_program_with_status_zero(self):
+        # A server of its own, where this window is the only Orlinde window to find.
+        with XServer() as server, Viewer(server, self.path) as viewer:
+            viewer.close_window()
+            self.assertEqual(viewer.wait_exit(), 0)
+            self.assertEqual(viewer.stop(), (b"", b""))
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -42,7 +42,6 @@ TEST_F(ViewerState, StatusLineAfterLoadingIsTheFormatWithItsBlanks)
     const std::string expected =
         "Time/Wavelet Domain      Transform: Un-Normalized / Non-Standard      Scale (1.000000)";
     EXPECT_EQ(std::string(g_statusText), expected);
-    EXPECT_EQ(std::strlen(g_statusText), 86u);
 }
 
 TEST_F(ViewerState, StatusLineFollowsBothFlagsAndTheScale)
@@ -53,7 +52,6 @@ TEST_F(ViewerState, StatusLineFollowsBothFlagsAndTheScale)
     applyKey('B');
     EXPECT_STREQ(g_statusText,
                  "Time/Wavelet Domain      Transform: Normalized / Standard      Scale (3.000000)");
-    EXPECT_EQ(std::strlen(g_statusText), 79u);
 }
 
 TEST_F(ViewerState, ScaleNeverFallsBelowOne)
@@ -76,7 +74,6 @@ TEST_F(ViewerState, ScaleStopsGrowingWhereFloatsStopHoldingWholeNumbers)
     applyKey('B');
     EXPECT_EQ(g_scale, 16777216.0f);
     EXPECT_NE(std::strstr(g_statusText, "Scale (16777216.000000)"), nullptr);
-    EXPECT_EQ(std::strlen(g_statusText), 93u);
 }
 
 TEST_F(ViewerState, KeysWithoutACommandChangeNothing)

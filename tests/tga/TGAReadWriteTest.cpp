@@ -1,5 +1,6 @@
 #include "TGAReadWrite.h"
 #include "SysCallFaults.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -52,15 +53,6 @@ Bytes tgaFile(const Header& h, const Bytes& body = {})
                h.pixelDepth, h.descriptor};
     f.insert(f.end(), body.begin(), body.end());
     return f;
-}
-
-// The float nearest to 1/255, taken from its bit pattern rather than from any arithmetic.
-float byteScale()
-{
-    const uint32_t bits = 0x3B808081u;
-    float k;
-    std::memcpy(&k, &bits, sizeof k);
-    return k;
 }
 
 // b × k rounded once: the product of a byte and a 24-bit significand is exact in double.

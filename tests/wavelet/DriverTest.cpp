@@ -1,6 +1,6 @@
 #include "Commands.h"
 #include "HaarModel.h"
-#include "TestData.h"
+#include "TestSupport.h"
 #include "WaveletTransform.h"
 
 #include <gtest/gtest.h>
@@ -83,19 +83,11 @@ double largestDifference(const float* a, const std::vector<float>& b)
     return largest;
 }
 
-std::vector<int> lengths(const WaveletTransform& t)
-{
-    return {t.getRowLength(), t.getColumnLength(), t.getRowInverseLength(), t.getColumnInverseLength()};
-}
-
-enum class Outcome { Unchecked, Image, NotImage };
-
 struct Scenario {
     const char* name;
     const char* keys;  // from the loaded image in the non-standard, plain mode
     Passes passes;     // exactly the passes the keys must make, in order
     std::vector<int> end;
-    Outcome outcome;
 };
 
 class DriverSequence : public ::testing::TestWithParam<Scenario> {};
@@ -112,11 +104,6 @@ TEST_P(DriverSequence, MakesExactlyTheseKernelPasses)
 
     EXPECT_EQ(std::memcmp(t.getData(), model.values().data(), model.values().size() * sizeof(float)), 0);
     EXPECT_EQ(lengths(t), scenario.end);
-    if (scenario.outcome == Outcome::Image) {
-        EXPECT_LE(largestDifference(t.getData(), image()), roundTripTolerance);
-    } else if (scenario.outcome == Outcome::NotImage) {
-        EXPECT_GT(largestDifference(t.getData(), image()), 1e-3);
-    }
 }
 
 const std::vector<int> start{512, 512, 1024, 1024};
@@ -142,46 +129,36 @@ Passes undoAfterOddStep()
 INSTANTIATE_TEST_SUITE_P(
     FromTheLoadedImage, DriverSequence,
     ::testing::Values(
-        Scenario{"StandardDecompose", "sF", standardForward(), full, Outcome::Unchecked},
-        Scenario{"NonStandardDecompose", "F", levelsForward(), full, Outcome::Unchecked},
-        Scenario{"StandardReconstruct", "sFR", standardForward() + standardInverse(), start, Outcome::Image},
-        Scenario{"NonStandardReconstruct", "FR", levelsForward() + levelsInverse(), start, Outcome::Image},
-        Scenario{"StandardStepsCoverAllRows", "sfff", {row(512), row(512), row(512)}, {64, 512, 128, 1024},
-                 Outcome::Unchecked},
+        Scenario{"StandardDecompose", "sF", standardForward(), full},
+        Scenario{"NonStandardDecompose", "F", levelsForward(), full},
+        Scenario{"StandardStepsCoverAllRows", "sfff", {row(512), row(512), row(512)}, {64, 512, 128, 1024}},
         Scenario{"NonStandardStepsAlternate", "ffff", {row(512), column(512), row(256), column(256)},
-                 {128, 128, 256, 256}, Outcome::Unchecked},
+                 {128, 128, 256, 256}},
         Scenario{"NonStandardInverseStepsAlternate", "Frrr",
-                 levelsForward() + Passes{inverseColumn(2), inverseRow(2), inverseColumn(4)}, {2, 4, 4, 8},
-                 Outcome::Unchecked},
-        Scenario{"ReconstructAfterOneRowStepMakesNoPass", "fR", {row(512)}, {256, 512, 512, 1024},
-                 Outcome::NotImage},
-        Scenario{"OneStepBackAfterThat", "fRr", {row(512), inverseRow(512)}, start, Outcome::Image},
-        Scenario{"DecomposeAfterOddStep", "fF", afterOddStep(), {1, 2, 2, 4}, Outcome::Unchecked},
+                 levelsForward() + Passes{inverseColumn(2), inverseRow(2), inverseColumn(4)}, {2, 4, 4, 8}},
+        Scenario{"ReconstructAfterOneRowStepMakesNoPass", "fR", {row(512)}, {256, 512, 512, 1024}},
+        Scenario{"OneStepBackAfterThat", "fRr", {row(512), inverseRow(512)}, start},
+        Scenario{"DecomposeAfterOddStep", "fF", afterOddStep(), {1, 2, 2, 4}},
         Scenario{"ReconstructUndoesExactlyThose", "fFR", afterOddStep() + undoAfterOddStep(),
-                 {256, 512, 512, 1024}, Outcome::NotImage},
+                 {256, 512, 512, 1024}},
         Scenario{"AndOneStepMoreRestores", "fFRr", afterOddStep() + undoAfterOddStep() + Passes{inverseRow(512)},
-                 start, Outcome::Image},
+                 start},
         Scenario{"StepsPastTheOddDecompose", "fFfrr",
-                 afterOddStep() + Passes{column(2), inverseColumn(2), inverseRow(2)}, {2, 2, 4, 4},
-                 Outcome::Unchecked},
+                 afterOddStep() + Passes{column(2), inverseColumn(2), inverseRow(2)}, {2, 2, 4, 4}},
         Scenario{"ReconstructAfterThreeSteps", "fffR",
-                 {row(512), column(512), row(256), inverseColumn(512), inverseRow(256)}, {256, 512, 512, 1024},
-                 Outcome::NotImage},
+                 {row(512), column(512), row(256), inverseColumn(512), inverseRow(256)}, {256, 512, 512, 1024}},
         Scenario{"StandardStepsThenNonStandardStep", "sfffsf", {row(512), row(512), row(512), column(512)},
-                 {64, 256, 128, 512}, Outcome::Unchecked},
-        Scenario{"NonStandardDecomposeStandardReconstruct", "FsR", levelsForward() + standardInverse(), start,
-                 Outcome::NotImage},
-        Scenario{"StandardDecomposeNonStandardReconstruct", "sFsR", standardForward() + levelsInverse(), start,
-                 Outcome::NotImage},
-        Scenario{"FirstLevelUndoneInEitherArrangement", "fsr", {row(512), inverseRow(512)}, start, Outcome::Image},
+                 {64, 256, 128, 512}},
+        Scenario{"NonStandardDecomposeStandardReconstruct", "FsR", levelsForward() + standardInverse(), start},
+        Scenario{"StandardDecomposeNonStandardReconstruct", "sFsR", standardForward() + levelsInverse(), start},
+        Scenario{"FirstLevelUndoneInEitherArrangement", "fsr", {row(512), inverseRow(512)}, start},
         Scenario{"FirstLevelBothPassesUndoneStandard", "ffsrr",
-                 {row(512), column(512), inverseColumn(512), inverseRow(512)}, start, Outcome::Image},
-        Scenario{"NormalizationSwitchedBeforeReconstruct", "nFnR", levelsForward(true) + levelsInverse(), start,
-                 Outcome::NotImage},
-        Scenario{"NothingLeftToDecomposeNonStandard", "FFf", levelsForward(), full, Outcome::Unchecked},
-        Scenario{"NothingLeftToDecomposeStandard", "sFFf", standardForward(), full, Outcome::Unchecked},
-        Scenario{"NothingToReconstructNonStandard", "Rr", {}, start, Outcome::Image},
-        Scenario{"NothingToReconstructStandard", "sRr", {}, start, Outcome::Image}),
+                 {row(512), column(512), inverseColumn(512), inverseRow(512)}, start},
+        Scenario{"NormalizationSwitchedBeforeReconstruct", "nFnR", levelsForward(true) + levelsInverse(), start},
+        Scenario{"NothingLeftToDecomposeNonStandard", "FFf", levelsForward(), full},
+        Scenario{"NothingLeftToDecomposeStandard", "sFFf", standardForward(), full},
+        Scenario{"NothingToReconstructNonStandard", "Rr", {}, start},
+        Scenario{"NothingToReconstructStandard", "sRr", {}, start}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Full drivers and single steps, in all four modes, each way, on the image.

@@ -1,4 +1,4 @@
-#include "TestData.h"
+#include "TestSupport.h"
 #include "WaveletTransform.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +8,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<int> lengths(const WaveletTransform& t)
-{
-    return {t.getRowLength(), t.getColumnLength(), t.getRowInverseLength(), t.getColumnInverseLength()};
-}
 
 bool holds(const WaveletTransform& t, const std::vector<float>& values)
 {

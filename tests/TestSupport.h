@@ -1,8 +1,21 @@
 #pragma once
 
+// What the unit tests, the test tools and the benchmarks share: the byte factor, the generated
+// pictures and coefficient arrays, and the transform's four lengths in one order.
+
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
+
+// The float nearest to 1/255, taken from its bit pattern rather than from any arithmetic.
+inline float byteScale()
+{
+    const std::uint32_t bits = 0x3B808081u;
+    float k;
+    std::memcpy(&k, &bits, sizeof k);
+    return k;
+}
 
 // Deterministic 32-bit generator (xorshift32), so every run sees the same data.
 inline std::uint32_t nextRandom(std::uint32_t& state)
@@ -13,12 +26,11 @@ inline std::uint32_t nextRandom(std::uint32_t& state)
     return state;
 }
 
-// An image-like N × N grey picture as the viewer loads it: bytes b become b × k, k the float
-// nearest to 1/255. A smooth gradient with a bright disc, a dark bar with hard edges and a fine
-// noise texture, so every level of the transform sees both smooth and sharp content.
+// An image-like N × N grey picture as the viewer loads it: bytes b become b × k. A smooth
+// gradient with a bright disc, a dark bar with hard edges and a fine noise texture, so every
+// level of the transform sees both smooth and sharp content.
 inline std::vector<float> makeImage(int n)
 {
-    const float k = 1.0f / 255.0f;
     std::vector<float> image(static_cast<std::size_t>(n) * n);
     std::uint32_t state = 2463534242u;
     for (int i = 0; i < n; ++i) {
@@ -31,7 +43,7 @@ inline std::vector<float> makeImage(int n)
                 grey -= 50.0;
             grey += double(nextRandom(state) % 25) - 12.0;
             const int b = grey < 0.0 ? 0 : (grey > 255.0 ? 255 : int(grey));
-            image[static_cast<std::size_t>(i) * n + j] = float(b) * k;
+            image[static_cast<std::size_t>(i) * n + j] = float(b) * byteScale();
         }
     }
     return image;
@@ -49,4 +61,11 @@ inline std::vector<float> makeCoefficients(int n, std::uint32_t seed)
         value = float(std::ldexp(nextRandom(state) & 1u ? -mantissa : mantissa, exponent));
     }
     return values;
+}
+
+// A transform's lengths as {row, column, row inverse, column inverse}.
+template <class Transform>
+std::vector<int> lengths(const Transform& t)
+{
+    return {t.getRowLength(), t.getColumnLength(), t.getRowInverseLength(), t.getColumnInverseLength()};
 }

@@ -21,7 +21,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "app"))
 
 import harness  # noqa: E402
 from haar_model import Model  # noqa: E402
-from test_display import bottom_up, layout_errors  # noqa: E402
+from harness import bottom_up, grey_values, layout_errors  # noqa: E402
 
 # File name (without .png) and the keys typed after the picture is shown.
 SHOTS = (
@@ -31,12 +31,6 @@ SHOTS = (
     ("standard", "S" + "F" + "B" * 7),
     ("normalized", "N" + "F" + "B" * 7),
 )
-
-
-def grey_values(path):
-    """The picture's floats as the viewer holds them: byte × (float nearest to 1/255)."""
-    k = np.array([0x3B808081], dtype=np.uint32).view(np.float32)[0]
-    return bottom_up(path).astype(np.float32) * k
 
 
 def shoot(server, image, keys):

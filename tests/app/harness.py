@@ -1,23 +1,122 @@
-"""Runs the real orlinde binary the way a user does, in a private X server.
+"""Runs the real orlinde binary the way a user does, in a private X server, and holds what the
+Python tests share: the window's layout constants, the byte factor, the test pictures.
 
 Each XServer is an Xvfb of its own on a free display number (asked for with -displayfd), so the
 tests need no display of the developer's. Viewer starts the program in it, waits for its window,
 sends real key and mouse events through the XTEST extension, resizes the window and reads its
 pixels back with GetImage. Every wait polls with a deadline; nothing sleeps for a fixed time.
+
+With ORLINDE_MEMCHECK=1 every run of the binary goes through valgrind's memcheck (see
+memcheck.py), and a viewer that is stopped is ended with ESC so that the report is complete.
 """
 
 import collections
 import os
 import select
+import shutil
 import subprocess
+import tempfile
 import time
+import unittest
 
 import numpy as np
+from PIL import Image
 from Xlib import X, XK, display as xdisplay, protocol
 from Xlib.ext import xtest
 
+import memcheck
+
 BINARY = os.environ.get("ORLINDE_BINARY", "build/orlinde")
 DEADLINE = float(os.environ.get("ORLINDE_E2E_DEADLINE", "30"))
+SOURCE = os.path.abspath(os.environ.get("ORLINDE_SOURCE_DIR",
+                                        os.path.join(os.path.dirname(__file__), "..", "..")))
+SAMPLES = os.path.join(SOURCE, "samples")
+MEMCHECK = os.environ.get("ORLINDE_MEMCHECK") == "1"
+
+N = 512              # the picture's side
+CORNER = 43          # the window pixel of the picture's lower-left corner
+BACKGROUND = 102     # grey 0.4 of 255
+LINE = 178           # grey 0.7 of 255, rounded to nearest: 178.49…
+# What the program prints when it cannot start, and the status line it starts with.
+NO_IMAGE = "Orlinde: no image given."
+CANNOT_READ = "TGAReadWrite: Unable to read file"
+CANNOT_USE = "TGAReadWrite: Unable to read file."
+IMPROPER = "Orlinde: improper image format."
+FIRST_STATUS_LINE = \
+    "Time/Wavelet Domain      Transform: Un-Normalized / Non-Standard      Scale (1.000000)"
+# The float nearest to 1/255, from its bit pattern: a byte b is shown as float32(b) × K.
+K = np.array([0x3B808081], dtype=np.uint32).view(np.float32)[0]
+
+
+def picture_of(p):
+    """The picture's grey levels in window pixels p, row 0 at the bottom."""
+    return p[CORNER:CORNER + N, CORNER:CORNER + N, 0]
+
+
+def status_band(p):
+    """The rows of window pixels p above the frame, where the status line is drawn."""
+    return p[556:600, :, 0]
+
+
+def bottom_up(path):
+    """The file's picture as Pillow reads it, rows turned so that row 0 is the bottom."""
+    return np.asarray(Image.open(path).convert("L"))[::-1]
+
+
+def grey_values(path):
+    """The picture's floats as the viewer holds them."""
+    return bottom_up(path).astype(np.float32) * K
+
+
+def noise(width=N, height=N, seed=1):
+    """Random bytes, top row first."""
+    return np.random.default_rng(seed).integers(0, 256, (height, width), dtype=np.uint8)
+
+
+def smooth_picture():
+    """N × N bytes, row 0 at the bottom: smooth shapes with texture, so that every level of the
+    transform has details of both signs."""
+    y, x = np.mgrid[0:N, 0:N]
+    smooth = 128 + 60 * np.sin(x / 37.0) * np.cos(y / 23.0) + 0.1 * (x - y)
+    texture = np.random.default_rng(11).integers(-20, 21, (N, N))
+    return np.clip(smooth + texture, 0, 255).astype(np.uint8)
+
+
+def layout_errors(p, picture, width=600, height=600):
+    """Every way in which window pixels p differ from the layout around picture (bottom-up)."""
+    coloured = (p[..., 0] != p[..., 1]) | (p[..., 1] != p[..., 2])
+    if coloured.any():
+        return [f"{coloured.sum()} pixels are not grey"]
+    errors = []
+    g = p[..., 0]
+    top, right = min(height, CORNER + N), min(width, CORNER + N)
+    shown = g[CORNER:top, CORNER:right]
+    if not np.array_equal(shown, picture[:top - CORNER, :right - CORNER]):
+        bad = np.argwhere(shown != picture[:top - CORNER, :right - CORNER])
+        errors.append(f"{len(bad)} picture pixels differ, first at (x, y) = "
+                      f"({bad[0][1] + CORNER}, {bad[0][0] + CORNER})")
+    # Masks are laid out on a canvas large enough for the whole layout, then cut to the window.
+    canvas = (max(height, 600), max(width, 600))
+    frame = np.zeros(canvas, dtype=bool)
+    frame[42:556, [42, 555]] = True
+    frame[[42, 555], 42:556] = True
+    frame = frame[:height, :width]
+    if not (g[frame] == LINE).all():
+        errors.append(f"frame line values {sorted(set(g[frame].tolist()))}")
+    inside = np.zeros(canvas, dtype=bool)
+    inside[42:556, 42:556] = True
+    outside = ~inside[:height, :width]
+    band = np.zeros(canvas, dtype=bool)
+    band[556:, 42:] = True
+    band = band[:height, :width]
+    if not (g[outside & ~band] == BACKGROUND).all():
+        errors.append("background outside the frame is not grey 0.4 everywhere")
+    text = g[band & (g != BACKGROUND)]
+    if height > 560 + 12 and not (len(text) > 200 and (text == LINE).sum() > 50):
+        errors.append(f"no status line above the frame ({len(text)} text pixels)")
+    if height <= 560 and len(text):
+        errors.append("status text drawn although its starting point is outside the window")
+    return errors
 
 
 def wait_until(predicate, timeout=DEADLINE, what="condition"):
@@ -117,35 +216,82 @@ def typeable_keys(display):
     return keys
 
 
-def run_to_end(server, args, timeout=DEADLINE, stdout=subprocess.PIPE, binary=None, wrapper=(),
-               env=None, **kwargs):
+class WindowTest(unittest.TestCase):
+    """Tests that share one private X server and one scratch folder per class."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.server = XServer()
+        cls.tmp = tempfile.mkdtemp(prefix=f"orlinde-{cls.__name__.lower()}-")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.close()
+        shutil.rmtree(cls.tmp)
+
+    @classmethod
+    def path(cls, name):
+        return os.path.join(cls.tmp, name)
+
+
+_memcheck_runs = []
+
+
+def _memcheck_prefix():
+    """A fresh report prefix in a folder that every user may write to (a test may run the binary
+    as nobody), or None when the binary does not run under memcheck."""
+    if not MEMCHECK:
+        return None
+    if not _memcheck_runs:
+        folder = tempfile.mkdtemp(prefix="orlinde-memcheck-")
+        os.chmod(folder, 0o1777)
+        _memcheck_runs.append(folder)
+    _memcheck_runs.append(os.path.join(_memcheck_runs[0], f"run{len(_memcheck_runs)}"))
+    return _memcheck_runs[-1]
+
+
+def _under_memcheck(prefix, env):
+    environment = dict(env)
+    if prefix is not None:
+        environment.update(memcheck.GL_ENV)
+    return (memcheck.command(prefix) if prefix else []), environment
+
+
+def _check_memcheck(prefix, binary):
+    if prefix is not None:
+        found = memcheck.problems(prefix, os.path.realpath(binary))
+        if found:
+            raise AssertionError(found)
+
+
+def run_to_end(server, args, timeout=DEADLINE, stdout=subprocess.PIPE, binary=None, **kwargs):
     """Runs orlinde with args to its end, under server's display or with none when server is
-    None, through wrapper and with the extra environment env as for Viewer; returns (exit
-    status, stdout bytes, stderr bytes)."""
+    None; returns (exit status, stdout bytes, stderr bytes). Under memcheck, stderr is
+    valgrind's and the run fails on any problem in its report."""
     environment = server.env() if server is not None else {k: v for k, v in os.environ.items()
                                                            if k != "DISPLAY"}
-    environment.update(env or {})
-    done = subprocess.run(list(wrapper) + [binary or BINARY] + list(args), env=environment,
+    prefix = _memcheck_prefix()
+    wrapper, environment = _under_memcheck(prefix, environment)
+    done = subprocess.run(wrapper + [binary or BINARY] + list(args), env=environment,
                           stdout=stdout, stderr=subprocess.PIPE, timeout=timeout, **kwargs)
-    return done.returncode, done.stdout, done.stderr
+    _check_memcheck(prefix, binary or BINARY)
+    return done.returncode, done.stdout, b"" if prefix else done.stderr
 
 
 class Viewer:
     """A running orlinde with its window mapped, driven through the X server like a user."""
 
-    def __init__(self, server, image_path, extra_args=(), wrapper=(), env=None):
-        """wrapper: a command that runs the binary (valgrind and its options, say); env: extra
-        environment variables."""
+    def __init__(self, server, image_path):
         self.server = server
         self.d = server.display
-        environment = server.env()
-        environment.update(env or {})
-        self.process = subprocess.Popen(list(wrapper) + [BINARY, image_path] + list(extra_args),
-                                        env=environment, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE)
+        self.memcheck = _memcheck_prefix()
+        wrapper, environment = _under_memcheck(self.memcheck, server.env())
+        self.process = subprocess.Popen(wrapper + [BINARY, image_path], env=environment,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         try:
             self.window = wait_until(self._find_window, what="the Orlinde window to be mapped")
         except AssertionError:
+            self.memcheck = None
             out, err = self.stop()
             raise AssertionError(f"no window; stdout={out!r} stderr={err!r}")
         self._focus()
@@ -289,14 +435,6 @@ class Viewer:
             raise AssertionError(f"timed out waiting for {what}") from None
         return last["p"]
 
-    def rss_kib(self):
-        """The program's resident set size in KiB."""
-        with open(f"/proc/{self.process.pid}/status") as f:
-            for line in f:
-                if line.startswith("VmRSS:"):
-                    return int(line.split()[1])
-        raise AssertionError("no VmRSS in /proc")
-
     def cpu_ticks(self):
         """The program's user plus system CPU time in clock ticks."""
         with open(f"/proc/{self.process.pid}/stat") as f:
@@ -320,9 +458,20 @@ class Viewer:
         return self.process.wait(timeout=timeout)
 
     def stop(self):
+        """Ends the program, by ESC under memcheck so that the report is complete, and returns
+        its (stdout, stderr); under memcheck stderr is valgrind's and not returned."""
         if self.process.poll() is None:
-            self.process.kill()
+            if self.memcheck:
+                self.key("\x1b")
+                self.wait_exit()
+            else:
+                self.process.kill()
         out, err = self.process.communicate(timeout=DEADLINE)
+        if self.memcheck:
+            prefix, self.memcheck = self.memcheck, None
+            _check_memcheck(prefix, BINARY)
+            self.own_allocations = memcheck.own_allocations(prefix, SOURCE)
+            return out, b""
         return out, err
 
     def __enter__(self):

@@ -3,86 +3,25 @@ the window changes size, and after mouse clicks. Pixels are read back from the r
 
 import glob
 import os
-import shutil
-import tempfile
 import unittest
 
-import numpy as np
 from PIL import Image
-from Xlib import X
 
-from harness import Viewer, XServer
-
-SAMPLES = os.environ.get("ORLINDE_SAMPLES", os.path.join(os.path.dirname(__file__), "..", "..",
-                                                         "samples"))
-BACKGROUND = 102  # grey 0.4 of 255
-LINE = 178        # grey 0.7 of 255, rounded to nearest: 178.49…
-N = 512
-CORNER = 43       # the picture's lower-left pixel
+from harness import SAMPLES, Viewer, WindowTest, bottom_up, layout_errors, noise
 
 
-def bottom_up(path):
-    """The file's picture as Pillow reads it, rows turned so that row 0 is the bottom."""
-    return np.asarray(Image.open(path).convert("L"))[::-1]
-
-
-def layout_errors(p, picture, width=600, height=600):
-    """Every way in which window pixels p differ from the layout around picture (bottom-up)."""
-    coloured = (p[..., 0] != p[..., 1]) | (p[..., 1] != p[..., 2])
-    if coloured.any():
-        return [f"{coloured.sum()} pixels are not grey"]
-    errors = []
-    g = p[..., 0]
-    top, right = min(height, CORNER + N), min(width, CORNER + N)
-    shown = g[CORNER:top, CORNER:right]
-    if not np.array_equal(shown, picture[:top - CORNER, :right - CORNER]):
-        bad = np.argwhere(shown != picture[:top - CORNER, :right - CORNER])
-        errors.append(f"{len(bad)} picture pixels differ, first at (x, y) = "
-                      f"({bad[0][1] + CORNER}, {bad[0][0] + CORNER})")
-    # Masks are laid out on a canvas large enough for the whole layout, then cut to the window.
-    canvas = (max(height, 600), max(width, 600))
-    frame = np.zeros(canvas, dtype=bool)
-    frame[42:556, [42, 555]] = True
-    frame[[42, 555], 42:556] = True
-    frame = frame[:height, :width]
-    if not (g[frame] == LINE).all():
-        errors.append(f"frame line values {sorted(set(g[frame].tolist()))}")
-    inside = np.zeros(canvas, dtype=bool)
-    inside[42:556, 42:556] = True
-    outside = ~inside[:height, :width]
-    band = np.zeros(canvas, dtype=bool)
-    band[556:, 42:] = True
-    band = band[:height, :width]
-    if not (g[outside & ~band] == BACKGROUND).all():
-        errors.append("background outside the frame is not grey 0.4 everywhere")
-    text = g[band & (g != BACKGROUND)]
-    if height > 560 + 12 and not (len(text) > 200 and (text == LINE).sum() > 50):
-        errors.append(f"no status line above the frame ({len(text)} text pixels)")
-    if height <= 560 and len(text):
-        errors.append("status text drawn although its starting point is outside the window")
-    return errors
-
-
-class Layout(unittest.TestCase):
+class Layout(WindowTest):
     @classmethod
     def setUpClass(cls):
-        cls.server = XServer()
-        cls.tmp = tempfile.mkdtemp(prefix="orlinde-display-")
-        rng = np.random.default_rng(7)
-        noise = rng.integers(0, 256, (N, N), dtype=np.uint8)
-        noise[:8, :8], noise[-8:, -8:] = 0, 255   # a dark bottom-left and a bright top-right
-        cls.images = {"bottom-up": os.path.join(cls.tmp, "bottom_up.tga"),
-                      "top-down": os.path.join(cls.tmp, "top_down.tga")}
-        image = Image.fromarray(noise[::-1].copy())
+        super().setUpClass()
+        picture = noise(seed=7)                   # row 0 at the bottom
+        picture[:8, :8], picture[-8:, -8:] = 0, 255   # a dark bottom-left and a bright top-right
+        cls.images = {"bottom-up": cls.path("bottom_up.tga"), "top-down": cls.path("top_down.tga")}
+        image = Image.fromarray(picture[::-1].copy())
         image.save(cls.images["bottom-up"])
         image.save(cls.images["top-down"], orientation=1)
         for sample in sorted(glob.glob(os.path.join(SAMPLES, "*.tga"))):
             cls.images[os.path.basename(sample)] = sample
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.close()
-        shutil.rmtree(cls.tmp)
 
     def test_window_title_size_and_place(self):
         with Viewer(self.server, self.images["bottom-up"]) as v:

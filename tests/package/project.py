@@ -4,7 +4,6 @@ import os
 import re
 import shutil
 import subprocess
-import sys
 
 SOURCE = os.path.abspath(os.environ.get("ORLINDE_SOURCE_DIR",
                                         os.path.join(os.path.dirname(__file__), "..", "..")))
@@ -12,8 +11,6 @@ BUILD = os.path.abspath(os.environ.get("ORLINDE_BUILD_DIR", os.path.join(SOURCE,
 README = os.path.join(SOURCE, "README.md")
 MANUAL = os.path.join(SOURCE, "man", "orlinde.1")
 SAMPLES = ("scene.tga", "testcard.tga")
-
-sys.path.insert(0, os.path.join(SOURCE, "tests", "app"))
 
 # The README's conversion lines read `photo.jpg` and write `photo.tga`.
 PHOTO_IN, PHOTO_OUT = "photo.jpg", "photo.tga"
@@ -46,12 +43,6 @@ def conversion_lines():
             raise AssertionError(f"'{heading}' needs exactly one sh block of one line")
         found[heading] = blocks[0].strip()
     return found
-
-
-def project_version():
-    match = re.search(r"project\(Orlinde VERSION (\S+)", read(os.path.join(SOURCE,
-                                                                           "CMakeLists.txt")))
-    return match.group(1)
 
 
 def render_manual(device="ascii"):

@@ -19,10 +19,8 @@ from PIL import Image
 from project import PHOTO_IN, PHOTO_OUT, conversion_lines, tool
 
 import harness
-from test_display import bottom_up, layout_errors
+from harness import CORNER, N, bottom_up, layout_errors, picture_of
 
-N = 512
-CORNER = 43
 # A landscape photograph: a bright sky fading to dark ground, and a dark square near the top-left
 # corner of the centred square that every line cuts out of it.
 HEIGHT, WIDTH = 600, 800
@@ -106,7 +104,7 @@ class OwnPicture(unittest.TestCase):
         with harness.Viewer(self.server, path) as viewer:
             p = viewer.wait_for_pixels(lambda p: not layout_errors(p, picture),
                                        what=f"{path} in the window")
-        shown = p[CORNER:CORNER + N, CORNER:CORNER + N, 0].astype(int)   # row 0 at the bottom
+        shown = picture_of(p).astype(int)   # row 0 at the bottom
         top, bottom = shown[-8:, N // 2:].mean(), shown[:8, N // 2:].mean()
         self.assertGreater(top, 200, "the top of the window is not the bright sky")
         self.assertLess(bottom, 90, "the bottom of the window is not the dark ground")

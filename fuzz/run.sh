@@ -1,9 +1,10 @@
 #!/bin/sh
-# Fuzzes the TGA reader with libFuzzer. Two modes:
+# Builds the reader's fuzz target through CMake into BUILD_DIR (clang, ORLINDE_BUILD_FUZZ) and
+# fuzzes the TGA reader with libFuzzer. Two modes:
 #
 #   fuzz/run.sh BUILD_DIR
-#       Deterministic check for CI: 300000 inputs from seed 1 on a fresh copy of the seeds in
-#       BUILD_DIR/corpus. Takes well under a minute.
+#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga, 300000 inputs from
+#       seed 1 on a fresh copy of the seeds in BUILD_DIR/fuzz/corpus. Takes well under a minute.
 #
 #   fuzz/run.sh --long BUILD_DIR [SECONDS]
 #       Open-ended search, ten minutes unless SECONDS says otherwise, on both cores: one worker
@@ -14,16 +15,13 @@
 #       what a run learned back into the seeds, merge it into a fresh copy of them; counters off
 #       keeps only inputs that reach new edges, not merely new hit counts:
 #         mkdir NEW && cp fuzz/corpus/* NEW
-#         BUILD_DIR/tga_fuzzer -merge=1 -use_counters=0 -max_len=65536 NEW BUILD_DIR/long-corpus
+#         BUILD_DIR/fuzz/tga_fuzzer -merge=1 -use_counters=0 -max_len=65536 NEW BUILD_DIR/long-corpus
 #
-# Both modes build BUILD_DIR/tga_fuzzer with
-#   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-# and use the dictionary fuzz/tga.dict. New inputs go to BUILD_DIR, never into the checked-in
-# seeds. Any crash, sanitizer report, leak, timeout or out-of-memory makes the script exit
-# non-zero and leaves the input as BUILD_DIR/crash-* (or leak-*, timeout-*, oom-*; in long mode
-# BUILD_DIR/long-crash-* and so on). Long mode also keeps any input that takes over 2 s as
-# BUILD_DIR/long-slow-unit-*, without failing.
-# Needs clang and libFuzzer's runtime (Debian: clang, libclang-rt-dev).
+# Both modes use the dictionary fuzz/tga.dict. New inputs go to BUILD_DIR, never into the
+# checked-in seeds. Any crash, sanitizer report, leak, timeout or out-of-memory makes the script
+# exit non-zero and leaves the input as BUILD_DIR/fuzz/crash-* (or leak-*, timeout-*, oom-*; in
+# long mode BUILD_DIR/long-crash-* and so on). Long mode also keeps any input that takes over
+# 2 s as BUILD_DIR/long-slow-unit-*, without failing.
 set -eu
 
 long=0
@@ -46,15 +44,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$1"
 build=$(cd "$1" && pwd)
 
-clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -Wall -Wextra -Wpedantic -I"$here/../tga" \
-    "$here/tga_fuzzer.cpp" "$here/../tga/TGAReadWrite.cpp" -o "$build/tga_fuzzer"
+cmake -S "$here/.." -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DORLINDE_BUILD_FUZZ=ON \
+    -DORLINDE_BUILD_APP=OFF -DORLINDE_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake --build "$build" --target tga_fuzzer
 
 if [ "$long" -eq 0 ]; then
-    rm -rf "$build/corpus"
-    cp -R "$here/corpus" "$build/corpus"
-    exec "$build/tga_fuzzer" -seed=1 -runs=300000 -max_len=2048 -timeout=10 \
-        -dict="$here/tga.dict" -print_final_stats=1 -artifact_prefix="$build/" "$build/corpus"
+    exec ctest --test-dir "$build" -L fuzz --output-on-failure
 fi
 
 mkdir -p "$build/long-corpus"
@@ -65,7 +60,7 @@ worker() {
     n=$1
     maxlen=$2
     shift 2
-    "$build/tga_fuzzer" -max_total_time="$seconds" -max_len="$maxlen" -timeout=10 \
+    "$build/fuzz/tga_fuzzer" -max_total_time="$seconds" -max_len="$maxlen" -timeout=10 \
         -rss_limit_mb=2048 -report_slow_units=2 -dict="$here/tga.dict" -print_final_stats=1 \
         -artifact_prefix="$build/long-" "$@" "$build/long-corpus" >"$build/long-$n.log" 2>&1 &
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Orlinde with warnings as errors, and runs every test:
 # all but the window tests once more under AddressSanitizer and UndefinedBehaviorSanitizer,
-# a fixed fuzzing run of the TGA reader, then the whole suite (unit, reference, interop,
-# package and window tests, the window tests in private Xvfb servers).
+# a fixed fuzzing run of the TGA reader (built with clang through CMake), then the whole suite
+# (unit, reference, package, window and memcheck tests, the window tests in private Xvfb servers).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)

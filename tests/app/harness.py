@@ -10,6 +10,7 @@ With ORLINDE_MEMCHECK=1 every run of the binary goes through valgrind's memcheck
 memcheck.py), and a viewer that is stopped is ended with ESC so that the report is complete.
 """
 
+import atexit
 import collections
 import os
 import select
@@ -245,6 +246,7 @@ def _memcheck_prefix():
     if not _memcheck_runs:
         folder = tempfile.mkdtemp(prefix="orlinde-memcheck-")
         os.chmod(folder, 0o1777)
+        atexit.register(shutil.rmtree, folder, True)
         _memcheck_runs.append(folder)
     _memcheck_runs.append(os.path.join(_memcheck_runs[0], f"run{len(_memcheck_runs)}"))
     return _memcheck_runs[-1]

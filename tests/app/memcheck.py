@@ -69,35 +69,29 @@ def problems(prefix, binary):
 
 
 def own_allocations(prefix, source):
-    """How many blocks code compiled from the source folder asked an allocator for, by the
-    allocation tree prefix.kcg (callgrind format: a cost line after calls= holds the callee's
-    inclusive costs, totBk the fourth of the events)."""
-    names = {}
-    current_file, callee, count, next_is_call = "", "", 0, False
-
-    def resolve(kind, value):
-        m = re.match(r"\((\d+)\)(?: (.*))?$", value)
-        if m is None:
-            return value
-        if m.group(2) is not None:
-            names[kind, m.group(1)] = m.group(2)
-        return names.get((kind, m.group(1)), "")
-
+    """How many blocks functions compiled from the source folder asked an allocator for, by the
+    allocation tree prefix.kcg. In its callgrind format the allocator's own frames are left
+    out: a block counts as the self cost of the function that called the allocator, on a cost
+    line of its fn= block (position, then curB curBk totB totBk …), where a line that follows
+    calls= is instead a callee's inclusive cost."""
+    files = {}
+    current_file, count, after_call = "", 0, False
     with open(prefix + ".kcg") as f:
         for line in f:
-            line = line.rstrip("\n")
-            if next_is_call:
-                next_is_call = False
-                if current_file.startswith(source + os.sep) and ALLOCATOR.match(callee):
-                    count += int(line.split()[4])
-            elif line.startswith(("fl=", "fi=", "fe=")):
-                current_file = resolve("fl", line[3:])
-            elif line.startswith("fn="):
-                resolve("fn", line[3:])
-            elif line.startswith("cfi=") or line.startswith("cfl="):
-                resolve("fl", line[4:])
-            elif line.startswith("cfn="):
-                callee = resolve("fn", line[4:])
+            if line.startswith(("fl=", "fi=", "fe=", "cfi=", "cfl=")):
+                key, _, value = line.rstrip("\n").partition("=")
+                m = re.match(r"(\(\d+\))(?: (.*))?$", value)
+                if m and m.group(2):
+                    files[m.group(1)] = m.group(2)
+                name = files.get(m.group(1), "") if m else value
+                if not key.startswith("c"):
+                    current_file = name
             elif line.startswith("calls="):
-                next_is_call = True
+                after_call = True
+            elif line[:1].isdigit():
+                fields = line.split()
+                if not after_call and len(fields) > 4 and \
+                        current_file.startswith(source + os.sep):
+                    count += int(fields[4])
+                after_call = False
     return count

@@ -21,7 +21,7 @@ def program_messages():
 
 
 def status_line(normalization, arrangement, scale):
-    source = read(os.path.join(SOURCE, "app", "Display.cpp"))
+    source = read(os.path.join(SOURCE, "app", "Viewer.cpp"))
     fmt = re.search(r'"(Time/Wavelet Domain[^"]*)"', source).group(1)
     return fmt.replace("%s", "{}").replace("%f", "{:f}").format(normalization, arrangement, scale)
 

@@ -23,5 +23,11 @@ const parts = {
 };
 const page = read(path.join(here, 'page.html')).replace(/@(STYLE|MODULE|SAMPLES|SCRIPT)@/g,
                                                         (_, key) => parts[key]);
+// The page is meant to be mailed and put on any server as it is.
+const limit = 1.5e6;
+if (Buffer.byteLength(page) > limit) {
+  console.error(`${output} would be ${Buffer.byteLength(page)} bytes, more than ${limit}`);
+  process.exit(1);
+}
 fs.writeFileSync(output, page);
-console.log(`${output}: ${fs.statSync(output).size} bytes`);
+console.log(`${output}: ${Buffer.byteLength(page)} bytes`);

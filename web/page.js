@@ -160,7 +160,8 @@ createOrlinde().then((viewer) => {
       return;
     // Rows count from the bottom, as in the array.
     const row = N - 1 - top;
-    const value = viewer.HEAPF32[(data() >> 2) + row * N + column];
+    // Nine significant digits tell every 32-bit float apart.
+    const value = Number(viewer.HEAPF32[(data() >> 2) + row * N + column].toPrecision(9));
     $('readout').textContent = `row ${row}, column ${column}: ${value}`;
   });
   $('picture').addEventListener('mouseleave', () => { $('readout').textContent = ''; });

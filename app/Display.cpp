@@ -5,7 +5,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include <cstdio>
+FrameRect g_frame;
 
 void drawText(int x, int y, const char* text)
 {
@@ -14,15 +14,6 @@ void drawText(int x, int y, const char* text)
     glRasterPos2i(x, y);
     for (const char* c = text; *c != '\0'; ++c)
         glutBitmapCharacter(GLUT_BITMAP_HELVETICA_12, static_cast<unsigned char>(*c));
-}
-
-void updateStatusText()
-{
-    std::snprintf(g_statusText, sizeof g_statusText,
-                  "Time/Wavelet Domain      Transform: %s / %s      Scale (%f)",
-                  g_transform.isNormalized() ? "Normalized" : "Un-Normalized",
-                  g_transform.isStandard() ? "Standard" : "Non-Standard",
-                  static_cast<double>(g_scale));
 }
 
 void display()

@@ -1,17 +1,7 @@
 #pragma once
 
-// Key map (a key's case matters unless both cases are listed):
-//   F      full decomposition            f   one decomposition pass
-//   R      full reconstruction           r   one reconstruction pass
-//   N, n   toggle normalized kernels     S, s  toggle standard arrangement
-//   B      scale + 1                     b   scale − 1, never below 1
-//   ESC    quit with exit status 0
-// Every other key only redraws.
-
-// Applies the command of `key` (any key but ESC) to the transform, the scale and the status line.
-void applyKey(unsigned char key);
-
-// GLUT keyboard callback: ESC quits; every other key is applied and followed by a redraw.
+// GLUT keyboard callback: ESC quits; every other key is applied (key map in KeyCommands.h) and
+// followed by a redraw.
 void keyboard(unsigned char key, int x, int y);
 
 // Ends the process through exit(0), so the viewer's globals are destroyed as at any exit.

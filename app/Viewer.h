@@ -1,10 +1,11 @@
 #pragma once
 
-#include "FrameRect.h"
 #include "TGAReadWrite.h"
 #include "WaveletTransform.h"
 
-// The viewer's state, shared by the GLUT callbacks and alive for the whole process.
+// The viewer's state and everything that changes it apart from drawing. Nothing here touches
+// OpenGL, so the desktop window and the web page share one copy of the keys' effects, the status
+// line and the picture check.
 extern int g_windowWidth;
 extern int g_windowHeight;
 extern int g_imageSize;
@@ -12,4 +13,14 @@ extern float g_scale;
 extern char g_statusText[256];
 extern TGAReadWrite g_image;
 extern WaveletTransform g_transform;
-extern FrameRect g_frame;
+
+// Formats the status line (normalization, arrangement, scale) into g_statusText.
+void updateStatusText();
+
+// Throws "Orlinde: improper image format." unless `image`, loaded, is 8-bit grey of side
+// g_imageSize: the reader also accepts true colour and any size.
+void checkImageFormat(const TGAReadWrite& image);
+
+// Copies the grey values of a checked `image` into g_transform, already of side g_imageSize,
+// which leaves nothing decomposed, and formats the status line.
+void handOverImage(const TGAReadWrite& image);

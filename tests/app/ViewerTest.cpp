@@ -1,6 +1,5 @@
 // The viewer's logic apart from OpenGL: the status line and what each key does to the state.
-#include "Display.h"
-#include "Keyboard.h"
+#include "KeyCommands.h"
 #include "Viewer.h"
 
 #include <gtest/gtest.h>

@@ -24,14 +24,7 @@ async function openPage(pagePath, viewport = { width: 960, height: 640 }) {
 
 // The canvas as N × N grey bytes, top row first; throws if any pixel is not grey and opaque.
 async function canvasGrey(page) {
-  const rgba = Buffer.from(await page.evaluate(() => {
-    const canvas = document.getElementById('picture');
-    const bytes = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    let text = '';
-    for (let i = 0; i < bytes.length; i += 0x8000)
-      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-    return btoa(text);
-  }), 'base64');
+  const rgba = Buffer.from(await page.evaluate(() => window.orlinde.canvas()), 'base64');
   const grey = Buffer.alloc(N * N);
   for (let i = 0; i < N * N; ++i) {
     const [r, g, b, a] = rgba.subarray(4 * i, 4 * i + 4);

@@ -179,15 +179,17 @@ createOrlinde().then((viewer) => {
     showReadout();
   });
 
-  // A hook for scripts: the coefficients as the bytes of their 32-bit floats, in base 64.
+  // Hooks for scripts, in base 64: the coefficients as the bytes of their 32-bit floats, and the
+  // canvas's RGBA bytes, top row first.
+  const base64 = (bytes) => {
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000)
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(text);
+  };
   window.orlinde = {
-    coefficients() {
-      const bytes = viewer.HEAPU8.subarray(data(), data() + 4 * N * N);
-      let text = '';
-      for (let i = 0; i < bytes.length; i += 0x8000)
-        text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-      return btoa(text);
-    },
+    coefficients: () => base64(viewer.HEAPU8.subarray(data(), data() + 4 * N * N)),
+    canvas: () => base64(context.getImageData(0, 0, N, N).data),
   };
 
   openSample('testcard');

@@ -25,8 +25,9 @@ function native(image, keys) {
   const out = picture('replay.raw');
   const run = spawnSync(process.env.ORLINDE_REPLAY, [image, keys, out], { encoding: 'utf8' });
   const line = run.stdout.replace(/\n$/, '');
-  if (run.status !== 0)
+  if (run.status === 1)
     return { message: line };
+  assert.strictEqual(run.status, 0, run.stderr);
   return { status: line, coefficients: fs.readFileSync(out) };
 }
 

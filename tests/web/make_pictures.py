@@ -1,12 +1,9 @@
-"""Writes the pictures the page's tests open, with Pillow, into the directory given:
-grey.tga       512 × 512 grey noise, rows stored bottom-up as Pillow writes them;
-colour.png     600 × 512 colour noise, whose centred square needs no scaling, and colour.tga,
-               that square in Pillow's "L";
-blocks.png     1280 × 1024, blocks of 64 × 64 in random colours, whose centred square is halved,
-               and blocks.tga, that square halved and in Pillow's "L": inside its blocks of
-               32 × 32 any scaling filter must give these values;
-small.tga      256 × 256 grey, which the viewer refuses; palette.tga, colour-mapped, which the
-               reader refuses; broken.png, bytes no browser can decode."""
+"""Writes with Pillow, into the directory given, the pictures the page's tests open: grey.tga,
+512 × 512 grey noise; colour.png, 600 × 512 colour noise, whose centred square needs no scaling;
+blocks.png, 1280 × 1024 in blocks of 64 × 64 in random colours, whose centred square is halved;
+colour.tga and blocks.tga, those squares (halved) in Pillow's "L", which inside the blocks any
+scaling filter must give; small.tga, 256 × 256 grey, which the viewer refuses; palette.tga,
+colour-mapped, which the reader refuses; broken.png, bytes no browser can decode."""
 
 import os
 import sys

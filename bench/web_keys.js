@@ -3,10 +3,10 @@
 // inside the page with performance.now(). A measurement, not a test.
 //
 //   bash scripts/web.sh && (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci)
-//   NODE_PATH=web/node_modules node bench/web_keys.js build-web/orlinde.html
+//   node bench/web_keys.js build-web/orlinde.html
 'use strict';
 const path = require('path');
-const { openPage } = require(path.join(__dirname, '..', 'tests', 'web', 'driver'));
+const { openPage } = require(path.join(__dirname, '..', 'web', 'driver'));
 
 // Each round leaves the page as it found it, so every round times the same work.
 const ROUNDS = { 'F then R': 'FR', 'f then r': 'fr', 'B then b': 'Bb', 'N twice': 'NN' };

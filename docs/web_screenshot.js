@@ -1,13 +1,13 @@
 // Takes the README's screenshot of the web page from a real run in headless chromium.
 //
 //   (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci)
-//   NODE_PATH=web/node_modules node docs/web_screenshot.js build-web/orlinde.html docs/web/page.png
+//   node docs/web_screenshot.js build-web/orlinde.html docs/web/page.png
 //
 // The page opens on the test card; the picture shows one full non-standard decomposition at
 // scale 8 in the signed view, with the readout of one coefficient.
 'use strict';
 const path = require('path');
-const { openPage } = require(path.join(__dirname, '..', 'tests', 'web', 'driver'));
+const { openPage } = require(path.join(__dirname, '..', 'web', 'driver'));
 
 const [pagePath, out] = process.argv.slice(2);
 (async () => {

@@ -73,15 +73,11 @@ EMSCRIPTEN_KEEPALIVE float* orlindeData()
     return g_transform.getData();
 }
 
-EMSCRIPTEN_KEEPALIVE int orlindeSize()
-{
-    return g_imageSize;
-}
-
 // True when no pass is in effect, so the array is a picture again.
 EMSCRIPTEN_KEEPALIVE int orlindeNothingDecomposed()
 {
-    return g_transform.getRowLength() == g_imageSize && g_transform.getColumnLength() == g_imageSize;
+    const int n = g_imageSize;
+    return g_transform.getRowLength() == n && g_transform.getColumnLength() == n;
 }
 
 // Fills the canvas bytes from the coefficients: v × scale as the window shows it, or in the

@@ -3,7 +3,6 @@
 'use strict';
 
 const N = 512;
-const COMMANDS = 'FfRrNnSsBb';
 const $ = (id) => document.getElementById(id);
 
 // Any picture but a TGA file becomes an 8-bit grey TGA file of N × N and takes the same way in,
@@ -54,6 +53,20 @@ createOrlinde().then((viewer) => {
 
   const context = $('picture').getContext('2d');
   const image = context.createImageData(N, N);
+  // The array position under the pointer, or null when the pointer is off the picture.
+  let pointer = null;
+
+  // Row (from the bottom, as in the array), column and value of the coefficient under the pointer.
+  function showReadout() {
+    if (pointer === null) {
+      $('readout').textContent = '';
+      return;
+    }
+    const { row, column } = pointer;
+    // Nine significant digits tell every 32-bit float apart.
+    const value = Number(viewer.HEAPF32[(data() >> 2) + row * N + column].toPrecision(9));
+    $('readout').textContent = `row ${row}, column ${column}: ${value}`;
+  }
 
   function draw() {
     const pixels = render($('signed').checked ? 1 : 0);
@@ -66,10 +79,11 @@ createOrlinde().then((viewer) => {
     } else {
       $('psnr').textContent = '(reconstruct fully to compare)';
     }
+    showReadout();
   }
 
   // Hands a TGA file's bytes to the viewer; on refusal shows the desktop's message and keeps
-  // everything as it was.
+  // everything as it was. True when the picture was taken.
   function openTga(bytes) {
     const path = '/opened.tga';
     viewer.FS.writeFile(path, bytes);
@@ -77,26 +91,29 @@ createOrlinde().then((viewer) => {
     viewer.FS.unlink(path);
     if (refusal) {
       $('message').textContent = viewer.UTF8ToString(refusal);
-      return;
+      return false;
     }
     $('message').textContent = '';
     $('kept').textContent = '';
     draw();
+    return true;
   }
 
   async function openFile(file) {
+    let bytes;
     if (/\.tga$/i.test(file.name)) {
-      openTga(new Uint8Array(await file.arrayBuffer()));
-      return;
+      bytes = new Uint8Array(await file.arrayBuffer());
+    } else {
+      try {
+        bytes = greyTga(await decodeToGrey(file));
+      } catch {
+        $('message').textContent = `Orlinde: the browser cannot read ${file.name} as a picture.`;
+        return;
+      }
     }
-    let grey;
-    try {
-      grey = await decodeToGrey(file);
-    } catch (error) {
-      $('message').textContent = `Orlinde: the browser cannot read ${file.name} as a picture.`;
-      return;
-    }
-    openTga(greyTga(grey));
+    // The picker then names no sample, so that choosing either opens it again.
+    if (openTga(bytes))
+      $('sample').selectedIndex = -1;
   }
 
   function openSample(name) {
@@ -108,14 +125,11 @@ createOrlinde().then((viewer) => {
     draw();
   }
 
+  // Every key of one byte goes to the viewer, as in the window, unless it is typed into the
+  // percentage or meant for the browser. ESC (a named key here) has no window to close.
   document.addEventListener('keydown', (event) => {
-    if (event.target instanceof HTMLInputElement || event.target instanceof HTMLSelectElement)
-      return;
-    if (event.ctrlKey || event.metaKey || event.altKey || [...event.key].length !== 1)
-      return;
-    const code = event.key.codePointAt(0);
-    // ESC has no window to close here; keys beyond one byte have no command.
-    if (code > 255)
+    if (event.target === $('keep') || event.ctrlKey || event.metaKey || event.altKey ||
+        event.key.length !== 1 || event.key.charCodeAt(0) > 255)
       return;
     event.preventDefault();
     press(event.key);
@@ -125,7 +139,7 @@ createOrlinde().then((viewer) => {
 
   $('open').addEventListener('change', () => {
     if ($('open').files.length > 0)
-      openFile($('open').files[0]).then(() => { $('open').value = ''; });
+      openFile($('open').files[0]).finally(() => { $('open').value = ''; });
   });
   document.addEventListener('dragover', (event) => {
     event.preventDefault();
@@ -156,25 +170,26 @@ createOrlinde().then((viewer) => {
     const box = $('picture').getBoundingClientRect();
     const column = Math.floor((event.clientX - box.left) * N / box.width);
     const top = Math.floor((event.clientY - box.top) * N / box.height);
-    if (column < 0 || column >= N || top < 0 || top >= N)
-      return;
-    // Rows count from the bottom, as in the array.
-    const row = N - 1 - top;
-    // Nine significant digits tell every 32-bit float apart.
-    const value = Number(viewer.HEAPF32[(data() >> 2) + row * N + column].toPrecision(9));
-    $('readout').textContent = `row ${row}, column ${column}: ${value}`;
+    const onPicture = column >= 0 && column < N && top >= 0 && top < N;
+    pointer = onPicture ? { row: N - 1 - top, column } : null;
+    showReadout();
   });
-  $('picture').addEventListener('mouseleave', () => { $('readout').textContent = ''; });
+  $('picture').addEventListener('mouseleave', () => {
+    pointer = null;
+    showReadout();
+  });
 
-  // A hook for scripts: the coefficients as the bytes of their 32-bit floats, in base 64.
+  // Hooks for scripts, in base 64: the coefficients as the bytes of their 32-bit floats, and the
+  // canvas's RGBA bytes, top row first.
+  const base64 = (bytes) => {
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000)
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(text);
+  };
   window.orlinde = {
-    coefficients() {
-      const bytes = viewer.HEAPU8.subarray(data(), data() + 4 * N * N);
-      let text = '';
-      for (let i = 0; i < bytes.length; i += 0x8000)
-        text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-      return btoa(text);
-    },
+    coefficients: () => base64(viewer.HEAPU8.subarray(data(), data() + 4 * N * N)),
+    canvas: () => base64(context.getImageData(0, 0, N, N).data),
   };
 
   openSample('testcard');

@@ -1,10 +1,9 @@
-"""Writes the pictures the page's tests open, with Pillow, into the directory given:
-grey.tga       512 × 512 grey noise, rows stored bottom-up as Pillow writes them;
-colour.png     600 × 512 colour, whose centred square needs no scaling;
-colour.tga     what the page should make of colour.png: its centred square in Pillow's "L";
-small.tga      256 × 256 grey, which the viewer refuses;
-palette.tga    512 × 512 colour-mapped, which the reader refuses;
-broken.png     bytes no browser can decode."""
+"""Writes with Pillow, into the directory given, the pictures the page's tests open: grey.tga,
+512 × 512 grey noise; colour.png, 600 × 512 colour noise, whose centred square needs no scaling;
+blocks.png, 1280 × 1024 in blocks of 64 × 64 in random colours, whose centred square is halved;
+colour.tga and blocks.tga, those squares (halved) in Pillow's "L", which inside the blocks any
+scaling filter must give; small.tga, 256 × 256 grey, which the viewer refuses; palette.tga,
+colour-mapped, which the reader refuses; broken.png, bytes no browser can decode."""
 
 import os
 import sys
@@ -12,18 +11,26 @@ import sys
 import numpy as np
 from PIL import Image
 
-out = sys.argv[1]
 rng = np.random.default_rng(10)
-Image.fromarray(rng.integers(0, 256, (512, 512), dtype=np.uint8), "L").save(
-    os.path.join(out, "grey.tga"))
-y, x = np.mgrid[0:512, 0:600]
-rgb = np.stack([(x * 255) // 599, (y * 255) // 511, (x ^ y) & 255], axis=-1).astype(np.uint8)
-colour = Image.fromarray(rgb, "RGB")
-colour.save(os.path.join(out, "colour.png"))
-colour.crop((44, 0, 556, 512)).convert("L").save(os.path.join(out, "colour.tga"))
-Image.fromarray(rng.integers(0, 256, (256, 256), dtype=np.uint8), "L").save(
-    os.path.join(out, "small.tga"))
-Image.fromarray(rng.integers(0, 4, (512, 512), dtype=np.uint8), "P").save(
-    os.path.join(out, "palette.tga"))
-with open(os.path.join(out, "broken.png"), "wb") as f:
-    f.write(b"\x89PNG\r\n\x1a\n" + bytes(rng.integers(0, 256, 300, dtype=np.uint8)))
+
+
+def save(array, mode, name):
+    Image.fromarray(array, mode).save(os.path.join(sys.argv[1], name))
+
+
+def noise(*shape, top=256):
+    return rng.integers(0, top, shape, dtype=np.uint8)
+
+
+save(noise(512, 512), "L", "grey.tga")
+colour = noise(512, 600, 3)
+save(colour, "RGB", "colour.png")
+blocks = noise(16, 20, 3)
+save(blocks.repeat(64, 0).repeat(64, 1), "RGB", "blocks.png")
+for name, square in (("colour", colour[:, 44:556]),
+                     ("blocks", blocks[:, 2:18].repeat(32, 0).repeat(32, 1))):
+    save(np.asarray(Image.fromarray(square, "RGB").convert("L")), "L", f"{name}.tga")
+save(noise(256, 256), "L", "small.tga")
+save(noise(512, 512, top=4), "P", "palette.tga")
+with open(os.path.join(sys.argv[1], "broken.png"), "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + noise(300).tobytes())

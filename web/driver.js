@@ -1,5 +1,5 @@
-// Opens the built page from disk in Debian's chromium and reads back what it shows. Shared by
-// the page's tests, the README screenshot and the per-key timing.
+// Opens the built page from disk in Debian's chromium and reads back what it shows: the one way
+// in for the page's tests, the README screenshot and the per-key timing.
 'use strict';
 const { pathToFileURL } = require('url');
 const { chromium } = require('playwright-core');
@@ -24,14 +24,7 @@ async function openPage(pagePath, viewport = { width: 960, height: 640 }) {
 
 // The canvas as N × N grey bytes, top row first; throws if any pixel is not grey and opaque.
 async function canvasGrey(page) {
-  const rgba = Buffer.from(await page.evaluate(() => {
-    const canvas = document.getElementById('picture');
-    const bytes = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    let text = '';
-    for (let i = 0; i < bytes.length; i += 0x8000)
-      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-    return btoa(text);
-  }), 'base64');
+  const rgba = Buffer.from(await page.evaluate(() => window.orlinde.canvas()), 'base64');
   const grey = Buffer.alloc(N * N);
   for (let i = 0; i < N * N; ++i) {
     const [r, g, b, a] = rgba.subarray(4 * i, 4 * i + 4);
@@ -42,24 +35,27 @@ async function canvasGrey(page) {
   return grey;
 }
 
-// The page's coefficient array, bit for bit.
+// The page's coefficient array as the bytes of its 32-bit floats, row 0 (the bottom) first.
 async function coefficients(page) {
-  const bytes = Buffer.from(await page.evaluate(() => window.orlinde.coefficients()), 'base64');
-  return new Float32Array(bytes.buffer, bytes.byteOffset, N * N);
+  return Buffer.from(await page.evaluate(() => window.orlinde.coefficients()), 'base64');
 }
 
 const text = (page, id) => page.locator(`#${id}`).textContent();
 
 module.exports = { N, openPage, canvasGrey, coefficients, text };
 
-// node driver.js PAGE KEYS OUT: types KEYS into the page and writes its canvas's grey bytes,
-// top row first, to OUT.
+// node driver.js PAGE OUT KEYS...: types each group of KEYS into the page in turn and writes the
+// canvas's grey bytes after each, top row first, one after another to OUT.
 if (require.main === module) {
-  const [pagePath, keys, out] = process.argv.slice(2);
+  const [pagePath, out, ...groups] = process.argv.slice(2);
   (async () => {
     const { browser, page } = await openPage(pagePath);
-    await page.keyboard.type(keys);
-    require('fs').writeFileSync(out, await canvasGrey(page));
+    const canvases = [];
+    for (const keys of groups) {
+      await page.keyboard.type(keys);
+      canvases.push(await canvasGrey(page));
+    }
+    require('fs').writeFileSync(out, Buffer.concat(canvases));
     await browser.close();
   })().catch((error) => {
     console.error(error);

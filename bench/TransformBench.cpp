@@ -1,29 +1,16 @@
+#include "TestSupport.h"
 #include "WaveletTransform.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstddef>
 #include <vector>
 
 namespace {
 
-// The grey picture both this benchmark and compare.py build: bytes ((7i + 13j + (i × j) mod 31)
-// mod 256) × k, k the float nearest to 1/255, so that both time the very same values.
-std::vector<float> makePicture(int n)
-{
-    const float k = 1.0f / 255.0f;
-    std::vector<float> picture(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            picture[static_cast<std::size_t>(i) * n + j] =
-                float((7 * i + 13 * j + (i * j) % 31) % 256) * k;
-    return picture;
-}
-
-// Sizes the transform to n, fills it with the picture and sets both flags.
+// Sizes the transform to n, fills it with the tests' image-like picture and sets both flags.
 void load(WaveletTransform& transform, int n, bool standard, bool normalized)
 {
-    const std::vector<float> picture = makePicture(n);
+    const std::vector<float> picture = makeImage(n);
     transform.setSize(n);
     transform.setData(picture.data());
     transform.setStandard(standard);

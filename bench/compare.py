@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Times a full Haar decomposition plus reconstruction by orlinde_bench and by PyWavelets.
 
-Usage: compare.py PATH_TO_orlinde_bench [--repetitions R] [--min-time SECONDS]
+Usage: PYTHONPATH=tests/app compare.py PATH_TO_orlinde_bench [--repetitions R] [--min-time SECONDS]
 
-Both sides work on the same N x N float32 picture (see makePicture in TransformBench.cpp) in the
-same run, timed as CPU time of the process (so that other load on the machine, which stalls both
+Both sides work on N x N float32 grey pictures as the viewer loads them (bytes times the reader's
+factor; the tests' generators: makeImage in tests/TestSupport.h for ours, harness.noise here).
+The Haar passes have no branches on the values and grey values make no subnormal coefficients,
+so the time depends on N alone. Both are timed in the same run, as CPU time of the process (so that other load on the machine, which stalls both
 alike, does not count as our time or theirs). Non-standard: pywt.wavedec2 then pywt.waverec2. Standard: pywt.wavedec along the rows,
 then along the columns, and pywt.waverec back in the reverse order. Prints our time over theirs per
 N and arrangement, and how our time per coefficient grows from the smallest to the largest N.
@@ -19,13 +21,9 @@ import time
 import numpy as np
 import pywt
 
+from harness import K, noise
+
 SIZES = (512, 1024, 2048, 4096)
-
-
-def make_picture(n):
-    i, j = np.mgrid[0:n, 0:n].astype(np.int64)
-    grey = (7 * i + 13 * j + (i * j) % 31) % 256
-    return grey.astype(np.float32) * (np.float32(1) / np.float32(255))
 
 
 def levels(n):
@@ -91,7 +89,7 @@ def main():
     print(f"{'arrangement':<12} {'N':>5} {'ours ms':>10} {'pywt ms':>10} {'ratio':>7} {'ns/coef':>8}")
     for arrangement, function in (("nonstandard", non_standard), ("standard", standard)):
         for n in SIZES:
-            theirs = time_pywt(function, make_picture(n), args.repetitions, args.min_time)
+            theirs = time_pywt(function, noise(n, n).astype(np.float32) * K, args.repetitions, args.min_time)
             mine = ours[(arrangement, n)]
             print(f"{arrangement:<12} {n:>5} {mine * 1e3:>10.3f} {theirs * 1e3:>10.3f} "
                   f"{mine / theirs:>7.3f} {mine / (n * n) * 1e9:>8.3f}")

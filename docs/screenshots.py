@@ -1,11 +1,15 @@
 #!/usr/bin/python3
 """Takes the README's screenshots from the real orlinde window, in a private Xvfb.
 
-Usage: /usr/bin/python3 docs/screenshots.py PATH/TO/orlinde [IMAGE.tga [OUTPUT-FOLDER]]
+Usage: PYTHONPATH=tests/app:tests/wavelet /usr/bin/python3 docs/screenshots.py PATH/TO/orlinde
+       [IMAGE.tga [OUTPUT-FOLDER]]
+
+It drives the window with the window tests' harness (tests/app/harness.py) and the transform's
+model (tests/wavelet/haar_model.py), which PYTHONPATH names.
 
 IMAGE defaults to samples/testcard.tga and OUTPUT-FOLDER to this script's folder. Each picture
 starts a fresh viewer, types its keys, and is saved only once the window shows exactly what the
-independent model in tests/app/haar_model.py expects for those keys, with the frame, the
+independent model haar_model.py expects for those keys, with the frame, the
 background and the status line in place; so every run writes the same files.
 """
 
@@ -15,13 +19,12 @@ import sys
 import numpy as np
 from PIL import Image
 
+import harness
+from haar_model import Model
+from harness import bottom_up, grey_values, layout_errors
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
-sys.path.insert(0, os.path.join(ROOT, "tests", "app"))
-
-import harness  # noqa: E402
-from haar_model import Model  # noqa: E402
-from harness import bottom_up, grey_values, layout_errors  # noqa: E402
 
 # File name (without .png) and the keys typed after the picture is shown.
 SHOTS = (

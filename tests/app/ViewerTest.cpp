@@ -1,5 +1,6 @@
 // The viewer's logic apart from OpenGL: the status line and what each key does to the state.
 #include "KeyCommands.h"
+#include "TestSupport.h"
 #include "Viewer.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +21,7 @@ protected:
         g_transform.setStandard(false);
         g_transform.setNormalized(false);
         g_transform.setSize(n);
-        image.resize(n * n);
-        for (int i = 0; i < n * n; ++i)
-            image[i] = static_cast<float>((i * 37) % 256) / 255.0f;
+        image = makeImage(n);
         g_transform.setData(image.data());
         updateStatusText();
     }

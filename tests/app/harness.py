@@ -137,10 +137,10 @@ def wait_until(predicate, timeout=DEADLINE, what="condition"):
 class XServer:
     """A private Xvfb, 24-bit TrueColor, with GLX from Mesa's software renderer."""
 
-    def __init__(self, width=1280, height=1024):
+    def __init__(self):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
@@ -266,7 +266,7 @@ def _check_memcheck(prefix, binary):
             raise AssertionError(found)
 
 
-def run_to_end(server, args, timeout=DEADLINE, stdout=subprocess.PIPE, binary=None, **kwargs):
+def run_to_end(server, args, stdout=subprocess.PIPE):
     """Runs orlinde with args to its end, under server's display or with none when server is
     None; returns (exit status, stdout bytes, stderr bytes). Under memcheck, stderr is
     valgrind's and the run fails on any problem in its report."""
@@ -274,9 +274,9 @@ def run_to_end(server, args, timeout=DEADLINE, stdout=subprocess.PIPE, binary=No
                                                            if k != "DISPLAY"}
     prefix = _memcheck_prefix()
     wrapper, environment = _under_memcheck(prefix, environment)
-    done = subprocess.run(wrapper + [binary or BINARY] + list(args), env=environment,
-                          stdout=stdout, stderr=subprocess.PIPE, timeout=timeout, **kwargs)
-    _check_memcheck(prefix, binary or BINARY)
+    done = subprocess.run(wrapper + [BINARY] + list(args), env=environment,
+                          stdout=stdout, stderr=subprocess.PIPE, timeout=DEADLINE)
+    _check_memcheck(prefix, BINARY)
     return done.returncode, done.stdout, b"" if prefix else done.stderr
 
 
@@ -349,9 +349,9 @@ class Viewer:
         self._click(button)
         self.d.sync()
 
-    def flood(self, events, flush_every=64):
+    def flood(self, events):
         """Sends events as fast as the X server takes them: no round trip after each, only a
-        flush every flush_every events, and one sync at the end. Each event is a tuple:
+        flush every 64 events, and one sync at the end. Each event is a tuple:
         ("key", Key), ("click", button, x, y) with (x, y) in the window, counted from its
         top-left corner, or ("resize", width, height). Keys go to the window through the input
         focus, wherever the pointer is."""
@@ -368,7 +368,7 @@ class Viewer:
                 self.window.configure(width=event[1], height=event[2])
             else:
                 raise ValueError(f"unknown event {event!r}")
-            if i % flush_every == 0:
+            if i % 64 == 0:
                 self.d.flush()
         self.d.sync()
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -92,6 +91,14 @@ int convert(const TGAReadWrite& r, size_t count, std::vector<float>& written, bo
         tailIntact = tailIntact && out[i] == kSentinel;
     }
     return result;
+}
+
+// True when converting writes nothing and returns 0, as for a reader that holds no file.
+bool convertsNothing(const TGAReadWrite& r)
+{
+    std::vector<float> got;
+    bool tailIntact;
+    return convert(r, 0, got, tailIntact) == 0 && tailIntact;
 }
 
 class TempDir {
@@ -182,28 +189,25 @@ TEST_P(Convert, PlacesEveryPixelAndChannel)
     EXPECT_TRUE(tailIntact) << "wrote beyond width × height × n floats";
 }
 
+// Grey cases are 3 × 2 (not square, so that a transposition shows) holding 1 … 6 in file order.
+const Bytes kGrey = {1, 2, 3, 4, 5, 6};
+
 INSTANTIATE_TEST_SUITE_P(
     TGAReadWrite, Convert,
     ::testing::Values(
-        ConvertCase{"grey2x2_bottomLeft", 3, 8, 2, 2, 0x00, {10, 20, 30, 40}, {10, 20, 30, 40}},
-        ConvertCase{"grey2x2_bottomRight", 3, 8, 2, 2, 0x10, {10, 20, 30, 40}, {20, 10, 40, 30}},
-        ConvertCase{"grey2x2_topLeft", 3, 8, 2, 2, 0x20, {10, 20, 30, 40}, {30, 40, 10, 20}},
-        ConvertCase{"grey2x2_topRight", 3, 8, 2, 2, 0x30, {10, 20, 30, 40}, {40, 30, 20, 10}},
-        ConvertCase{"grey2x2_0x08_as_0x00", 3, 8, 2, 2, 0x08, {10, 20, 30, 40}, {10, 20, 30, 40}},
-        ConvertCase{"grey2x2_0x28_as_0x20", 3, 8, 2, 2, 0x28, {10, 20, 30, 40}, {30, 40, 10, 20}},
-        ConvertCase{"grey2x2_0xCF_as_0x00", 3, 8, 2, 2, 0xCF, {10, 20, 30, 40}, {10, 20, 30, 40}},
-        ConvertCase{"grey2x2_0xFF_as_0x30", 3, 8, 2, 2, 0xFF, {10, 20, 30, 40}, {40, 30, 20, 10}},
-        ConvertCase{"grey3x2_bottomLeft", 3, 8, 3, 2, 0x00, {1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6}},
-        ConvertCase{"grey3x2_bottomRight", 3, 8, 3, 2, 0x10, {1, 2, 3, 4, 5, 6}, {3, 2, 1, 6, 5, 4}},
-        ConvertCase{"grey3x2_topLeft", 3, 8, 3, 2, 0x20, {1, 2, 3, 4, 5, 6}, {4, 5, 6, 1, 2, 3}},
-        ConvertCase{"grey3x2_topRight", 3, 8, 3, 2, 0x30, {1, 2, 3, 4, 5, 6}, {6, 5, 4, 3, 2, 1}},
-        ConvertCase{"grey0x0", 3, 8, 0, 0, 0x30, {}, {}},
-        ConvertCase{"grey3x0", 3, 8, 3, 0, 0x10, {}, {}},
-        ConvertCase{"bgr1x1", 2, 24, 1, 1, 0x00, {0, 128, 255}, {255, 128, 0}},
+        ConvertCase{"grey_bottomLeft", 3, 8, 3, 2, 0x00, kGrey, {1, 2, 3, 4, 5, 6}},
+        ConvertCase{"grey_bottomRight", 3, 8, 3, 2, 0x10, kGrey, {3, 2, 1, 6, 5, 4}},
+        ConvertCase{"grey_topLeft", 3, 8, 3, 2, 0x20, kGrey, {4, 5, 6, 1, 2, 3}},
+        ConvertCase{"grey_topRight", 3, 8, 3, 2, 0x30, kGrey, {6, 5, 4, 3, 2, 1}},
+        // Only bits 4 and 5 of the descriptor place pixels; the alpha bits and bits 6-7 do not.
+        ConvertCase{"grey_0x08_as_0x00", 3, 8, 3, 2, 0x08, kGrey, {1, 2, 3, 4, 5, 6}},
+        ConvertCase{"grey_0x28_as_0x20", 3, 8, 3, 2, 0x28, kGrey, {4, 5, 6, 1, 2, 3}},
+        ConvertCase{"grey_0xCF_as_0x00", 3, 8, 3, 2, 0xCF, kGrey, {1, 2, 3, 4, 5, 6}},
+        ConvertCase{"grey_0xFF_as_0x30", 3, 8, 3, 2, 0xFF, kGrey, {6, 5, 4, 3, 2, 1}},
+        ConvertCase{"grey3x0_topRight", 3, 8, 3, 0, 0x30, {}, {}},
         ConvertCase{"bgr2x1_bottomLeft", 2, 24, 2, 1, 0x00, {1, 2, 3, 4, 5, 6}, {3, 2, 1, 6, 5, 4}},
         ConvertCase{"bgr2x1_bottomRight", 2, 24, 2, 1, 0x10, {1, 2, 3, 4, 5, 6}, {6, 5, 4, 3, 2, 1}},
         ConvertCase{"bgr1x2_topLeft", 2, 24, 1, 2, 0x20, {1, 2, 3, 4, 5, 6}, {6, 5, 4, 3, 2, 1}},
-        ConvertCase{"bgra1x1", 2, 32, 1, 1, 0x00, {0, 0, 255, 128}, {255, 0, 0, 128}},
         ConvertCase{"bgra2x2_topRight", 2, 32, 2, 2, 0x30,
                     {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
                     {15, 14, 13, 16, 11, 10, 9, 12, 7, 6, 5, 8, 3, 2, 1, 4}}),
@@ -227,16 +231,12 @@ TEST(TGAReadWriteBytes, EveryByteIsItsProductWithTheFloatNearestToOneOver255)
     EXPECT_TRUE(tailIntact);
     EXPECT_EQ(got, expectedFloats(pixels));
 
+    // The difference is not academic: the quotient b / 255 differs in 126 of the 256 bytes.
     int differFromQuotient = 0;
     for (int b = 0; b < 256; ++b) {
         differFromQuotient += got[b] != static_cast<float>(b) / 255.0f;
     }
     EXPECT_EQ(differFromQuotient, 126);
-    EXPECT_EQ(got[0], 0.0f);
-    EXPECT_FALSE(std::signbit(got[0]));
-    EXPECT_EQ(got[255], 1.0f);
-    EXPECT_EQ(got[1], byteScale());
-    EXPECT_EQ(got[3], std::nextafter(3.0f / 255.0f, 1.0f));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -277,8 +277,8 @@ TEST_P(Skip, FindsThePixelsAfterImageIdAndColourMap)
 
 INSTANTIATE_TEST_SUITE_P(TGAReadWrite, Skip,
                          ::testing::Values(SkipCase{5, 0, 0, 23}, SkipCase{255, 0, 0, 273},
-                                           SkipCase{0, 4, 24, 30}, SkipCase{0, 4, 16, 26},
-                                           SkipCase{0, 4, 15, 26}, SkipCase{0, 3, 32, 30},
+                                           SkipCase{0, 4, 24, 30}, SkipCase{0, 4, 15, 26},
+                                           SkipCase{0, 3, 32, 30},
                                            SkipCase{0, 5, 1, 23}, SkipCase{0, 5, 0, 18},
                                            SkipCase{0, 0, 24, 18}, SkipCase{7, 2, 24, 31}),
                          [](const ::testing::TestParamInfo<SkipCase>& info) {
@@ -317,12 +317,7 @@ TEST_P(Kind, IsAcceptedOnlyUncompressedWithoutColourMap)
     EXPECT_EQ(r.getPixelDepth(), c.pixelDepth);
     EXPECT_EQ(r.getWidth(), 2);
     EXPECT_EQ(r.getHeight(), 1);
-    if (!c.accepted) {
-        std::vector<float> got;
-        bool tailIntact;
-        EXPECT_EQ(convert(r, 0, got, tailIntact), 0);
-        EXPECT_TRUE(tailIntact) << "a rejected file must not be converted";
-    }
+    EXPECT_TRUE(c.accepted || convertsNothing(r)) << "a rejected file must not be converted";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -340,24 +335,21 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // ---------------------------------------------------------------------------------------------
-// Files that were read but cannot be used: refused with the full stop, nothing converted.
+// Files that were read but cannot be used: refused with the full stop, nothing converted. (Files
+// one byte short after an image ID or a colour map are Skip's cases.)
 
 struct UnusableCase {
     const char* name;
     Bytes file;
 };
 
-Bytes withHeader(uint8_t type, uint8_t depth, uint16_t w, uint16_t h, size_t bodyBytes,
-                 uint8_t idLength = 0, uint16_t cmLength = 0, uint8_t cmDepth = 0)
+Bytes withHeader(uint8_t type, uint8_t depth, uint16_t w, uint16_t h, size_t bodyBytes)
 {
     Header hd;
     hd.imageType = type;
     hd.pixelDepth = depth;
     hd.width = w;
     hd.height = h;
-    hd.idLength = idLength;
-    hd.colorMapLength = cmLength;
-    hd.colorMapDepth = cmDepth;
     return tgaFile(hd, Bytes(bodyBytes, 0x55));
 }
 
@@ -374,23 +366,17 @@ TEST_P(Unusable, IsRefusedWithFullStopAndNotConverted)
     TGAReadWrite r;
     ASSERT_EQ(loadMessage(r, dir.file("prev.tga", previousFile())), "");
     EXPECT_EQ(loadMessage(r, dir.file("bad.tga", GetParam().file)), kUnusable);
-    std::vector<float> got;
-    bool tailIntact;
-    EXPECT_EQ(convert(r, 0, got, tailIntact), 0);
-    EXPECT_TRUE(tailIntact);
+    EXPECT_TRUE(convertsNothing(r));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     TGAReadWrite, Unusable,
     ::testing::Values(
-        UnusableCase{"empty", {}}, UnusableCase{"oneByte", {3}},
+        UnusableCase{"empty", {}},
         UnusableCase{"header17Bytes", firstBytes(withHeader(3, 8, 0, 0, 0), 17)},
         UnusableCase{"headerOnly1x1", withHeader(3, 8, 1, 1, 0)},
-        UnusableCase{"greyOneByteShort", withHeader(3, 8, 2, 2, 3)},
         UnusableCase{"bgrOneByteShort", withHeader(2, 24, 2, 1, 5)},
         UnusableCase{"bgraOneByteShort", withHeader(2, 32, 1, 1, 3)},
-        UnusableCase{"imageIdPastEnd", withHeader(3, 8, 0, 0, 5, 10)},
-        UnusableCase{"colourMapPastEnd", withHeader(3, 8, 0, 0, 11, 0, 4, 24)},
         UnusableCase{"grey65535x65535", withHeader(3, 8, 65535, 65535, 100)},
         UnusableCase{"bgra65535x65535", withHeader(2, 32, 65535, 65535, 100)},
         // 32768 × 32768 × 4 bytes is exactly 2^32: zero in 32-bit arithmetic.
@@ -401,10 +387,7 @@ TEST(TGAReadWriteHeader, SizesAreUnsignedLittleEndianAndStayVisibleWhenRefused)
 {
     TempDir dir;
     TGAReadWrite r;
-    Bytes wide = withHeader(3, 8, 512, 1, 512);
-    ASSERT_EQ(wide[12], 0x00);
-    ASSERT_EQ(wide[13], 0x02);
-    ASSERT_EQ(loadMessage(r, dir.file("wide.tga", wide)), "");
+    ASSERT_EQ(loadMessage(r, dir.file("wide.tga", withHeader(3, 8, 512, 1, 512))), "");
     EXPECT_EQ(r.getWidth(), 512);
     EXPECT_EQ(r.getHeight(), 1);
 
@@ -420,10 +403,7 @@ TEST(TGAReadWriteState, NewReaderIsEmptyAndConvertsNothing)
     EXPECT_EQ(r.getWidth(), 0);
     EXPECT_EQ(r.getHeight(), 0);
     EXPECT_EQ(r.getPixelDepth(), 0);
-    std::vector<float> got;
-    bool tailIntact;
-    EXPECT_EQ(convert(r, 0, got, tailIntact), 0);
-    EXPECT_TRUE(tailIntact);
+    EXPECT_TRUE(convertsNothing(r));
 }
 
 TEST(TGAReadWriteState, SecondLoadReplacesFirst)
@@ -583,10 +563,7 @@ TEST_P(ShortRead, LeavesNoFileHeldAndIsRefusedWithoutFullStop)
     g_sysCallFaults.bytesBeforeEnd = GetParam().bytesBeforeEnd;
     g_sysCallFaults.failAtEnd = GetParam().failAtEnd;
     EXPECT_EQ(loadMessage(r, other), kUnreadable);
-    std::vector<float> got;
-    bool tailIntact;
-    EXPECT_EQ(convert(r, 0, got, tailIntact), 0);
-    EXPECT_TRUE(tailIntact);
+    EXPECT_TRUE(convertsNothing(r));
 
     g_sysCallFaults.active = false;
     ASSERT_EQ(loadMessage(r, previous), "");

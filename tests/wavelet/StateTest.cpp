@@ -142,26 +142,6 @@ TEST(TransformState, SetDataCopiesBitsAndResetsLevelsButNotFlags)
     EXPECT_TRUE(t.isNormalized());
 }
 
-TEST(TransformState, FlagsChangeNeitherArrayNorLengths)
-{
-    WaveletTransform t;
-    t.setSize(16);
-    t.setData(makeImage(16).data());
-    t.decomposeStep();
-    t.decomposeStep();
-    t.decomposeStep();
-    const std::vector<float> partly(t.getData(), t.getData() + 256);
-    const std::vector<int> levels = lengths(t);
-    t.setStandard(true);
-    t.setNormalized(true);
-    EXPECT_TRUE(t.isStandard());
-    EXPECT_TRUE(t.isNormalized());
-    t.setStandard(false);
-    t.setNormalized(false);
-    EXPECT_TRUE(holds(t, partly));
-    EXPECT_EQ(lengths(t), levels);
-}
-
 TEST(TransformState, ReleaseLeavesNothingBehindAndCanBeRepeated)
 {
     // Dangling pointers after release would make every later call, and the destructor, touch

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Holds the transform to PyWavelets' orthonormal Haar transform on an image-like 512 x 512 picture.
-That the transform undoes itself is the unit tests' business; here only its coefficients count.
+"""Holds the transform to two independent references through wavelet_apply: bit for bit to
+haar_model.py, the model the window tests also use, over random key sequences; and within float
+rounding to PyWavelets' orthonormal Haar transform on an image-like 512 x 512 picture. That the
+transform undoes itself is the unit tests' business; here only its coefficients count.
 
-Usage: test_pywavelets.py PATH_TO_wavelet_apply [unittest options]
+Usage: test_reference.py PATH_TO_wavelet_apply [unittest options]
 
 Our Haar step stores a = (e + o) / 2 and d = (e - o) / 2 (the normalized kernels divide d further by
 the level factor sqrt(half)); PyWavelets' 'haar' gives (e + o) / sqrt 2 and (e - o) / sqrt 2. So every
@@ -19,6 +21,7 @@ import unittest
 import numpy as np
 import pywt
 
+from haar_model import Model
 from harness import K, N, smooth_picture
 
 LEVELS = 9
@@ -26,12 +29,37 @@ TOOL = None
 
 
 def run_tool(image, commands):
+    """The square float32 array image after wavelet_apply's commands."""
+    n = image.shape[0]
     with tempfile.TemporaryDirectory() as folder:
         source = os.path.join(folder, "in.raw")
         result = os.path.join(folder, "out.raw")
         image.astype(np.float32).tofile(source)
-        subprocess.run([TOOL, str(N), source, commands, result], check=True)
-        return np.fromfile(result, dtype=np.float32).reshape(N, N)
+        subprocess.run([TOOL, str(n), source, commands, result], check=True)
+        return np.fromfile(result, dtype=np.float32).reshape(n, n)
+
+
+class MatchesModelBitForBit(unittest.TestCase):
+    def test_random_key_sequences(self):
+        """Sizes 8 to 128, values of both signs over forty binary orders of magnitude, so that
+        any change to where the kernels round shows in the low bits; every prefix of each
+        sequence is compared, so a difference cannot be undone by the keys after it."""
+        rng = np.random.default_rng(9)
+        for seed in range(12):
+            n = 8 << int(rng.integers(0, 5))
+            signs = rng.choice([-1.0, 1.0], (n, n))
+            values = (signs * rng.uniform(1, 2, (n, n)) * 2.0 ** rng.integers(-20, 21, (n, n)))
+            values = values.astype(np.float32)
+            weights = [.1, .25, .1, .25, .075, .075, .075, .075]
+            keys = "".join(rng.choice(list("FfRrNnSs"), 24, p=weights))
+            model = Model(values)
+            with self.subTest(seed=seed, n=n, keys=keys):
+                for end in range(1, len(keys) + 1):
+                    model.key(keys[end - 1])
+                    self.assertTrue(np.isfinite(model.x).all(), keys[:end])
+                    ours = run_tool(values, keys[:end])
+                    self.assertTrue(np.array_equal(ours.view(np.uint32), model.x.view(np.uint32)),
+                                    f"after {keys[:end]!r}")
 
 
 def line_factors(normalized):

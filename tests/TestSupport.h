@@ -1,7 +1,7 @@
 #pragma once
 
 // What the unit tests, the test tools and the benchmarks share: the byte factor, the generated
-// pictures and coefficient arrays, and the transform's four lengths in one order.
+// picture, and the transform's four lengths in one order.
 
 #include <cmath>
 #include <cstdint>
@@ -47,20 +47,6 @@ inline std::vector<float> makeImage(int n)
         }
     }
     return image;
-}
-
-// N × N floats of both signs spread over many binary orders of magnitude, so that any change to
-// the order of operations or to where the kernels round shows up in the low bits.
-inline std::vector<float> makeCoefficients(int n, std::uint32_t seed)
-{
-    std::vector<float> values(static_cast<std::size_t>(n) * n);
-    std::uint32_t state = seed;
-    for (float& value : values) {
-        const double mantissa = 1.0 + double(nextRandom(state) % 0x1000000u) / 0x1000000;
-        const int exponent = int(nextRandom(state) % 41) - 20;
-        value = float(std::ldexp(nextRandom(state) & 1u ? -mantissa : mantissa, exponent));
-    }
-    return values;
 }
 
 // A transform's lengths as {row, column, row inverse, column inverse}.

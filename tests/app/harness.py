@@ -191,12 +191,6 @@ Key = collections.namedtuple("Key", "keycode shift keysym")
 ISO_LOCK, ISO_LEVEL5_LOCK = 0xFE01, 0xFE13   # XKB keysyms that python-xlib does not load
 
 
-def is_modifier_keysym(keysym):
-    """Xlib's IsModifierKey: the keysyms that shift, latch or lock rather than type."""
-    return (XK.XK_Shift_L <= keysym <= XK.XK_Hyper_R or ISO_LOCK <= keysym <= ISO_LEVEL5_LOCK
-            or keysym in (XK.XK_Mode_switch, XK.XK_Num_Lock))
-
-
 def typeable_keys(display):
     """Every key the server's keyboard can type alone or with Shift, read from its keyboard
     mapping: neither NoSymbol nor a modifier, and not on a keycode that the modifier mapping
@@ -212,7 +206,10 @@ def typeable_keys(display):
         # A keycode that lists one keysym gives it with Shift too (the core protocol's rule).
         shifted = syms[1] or plain
         for shift, keysym in ((False, plain), (True, shifted)):
-            if keysym and not is_modifier_keysym(keysym):
+            # Xlib's IsModifierKey: the keysyms that shift, latch or lock rather than type.
+            modifier = (XK.XK_Shift_L <= keysym <= XK.XK_Hyper_R or ISO_LOCK <= keysym <=
+                        ISO_LEVEL5_LOCK or keysym in (XK.XK_Mode_switch, XK.XK_Num_Lock))
+            if keysym and not modifier:
                 keys.append(Key(keycode, shift, keysym))
     return keys
 
@@ -330,10 +327,8 @@ class Viewer:
         self.d.sync()
 
     def key(self, char):
-        """Types one character, or a keysym name such as 'Escape' or 'Left'."""
-        keysym = XK.string_to_keysym(char) if len(char) > 1 else ord(char)
-        if len(char) == 1 and not (0x20 <= keysym <= 0x7e):
-            keysym = {"\x1b": XK.XK_Escape, "\r": XK.XK_Return, "\t": XK.XK_Tab}[char]
+        """Types one printable ASCII character, or ESC given as "\x1b"."""
+        keysym = XK.XK_Escape if char == "\x1b" else ord(char)
         keycode = self.d.keysym_to_keycode(keysym)
         if keycode == 0:
             raise ValueError(f"no key for {char!r}")
@@ -437,19 +432,16 @@ class Viewer:
             raise AssertionError(f"timed out waiting for {what}") from None
         return last["p"]
 
-    def cpu_ticks(self):
-        """The program's user plus system CPU time in clock ticks."""
-        with open(f"/proc/{self.process.pid}/stat") as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-        return int(fields[11]) + int(fields[12])
-
     def wait_idle(self, quiet=0.3):
         """Waits until the program has used no CPU time for quiet seconds: it has worked
         through its queue of events and sleeps in the main loop."""
         last = {"ticks": None, "since": None}
 
         def idle():
-            ticks, now = self.cpu_ticks(), time.monotonic()
+            # User plus system CPU time in clock ticks.
+            with open(f"/proc/{self.process.pid}/stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            ticks, now = int(fields[11]) + int(fields[12]), time.monotonic()
             if ticks != last["ticks"]:
                 last["ticks"], last["since"] = ticks, now
             return now - last["since"] >= quiet

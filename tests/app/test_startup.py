@@ -53,7 +53,6 @@ class StartupFailures(WindowTest):
             "512 wide, 511 high": Image.fromarray(noise(512, 511)),
             "511 wide, 512 high": Image.fromarray(noise(511, 512)),
             "true colour": Image.fromarray(rgb),
-            "true colour with alpha": Image.fromarray(rgb).convert("RGBA"),
         }
         for name, image in images.items():
             with self.subTest(name):

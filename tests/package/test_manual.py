@@ -37,13 +37,11 @@ class Manual(unittest.TestCase):
                 self.assertTrue(section(text, name).strip(), f"no section {name}")
 
     def test_every_message_is_explained_as_a_heading_of_its_own(self):
-        source = set(read(MANUAL).splitlines())
         diagnostics = section(render_manual()[1], "DIAGNOSTICS")
         for message in MESSAGES:
             with self.subTest(message):
                 # The reader's two messages differ only in the final full stop, so only whole
                 # lines count.
-                self.assertTrue(".B " + message in source, f"no line '.B {message}'")
                 self.assertIn("\n       " + message + "\n", diagnostics)
 
     def test_status_line_is_the_one_the_program_formats(self):

@@ -3,15 +3,14 @@
 
 Usage: test_interop.py PATH/TO/tga_dump
 
-A file that loads must give exactly the floats its header and pixel bytes call for: each byte b
-becomes float32(b) * float32(K), K the float nearest to 1/255 (harness.K), with row 0 at the
-bottom. The pictures are asymmetric (a different value in every corner, odd sizes, width
-unlike height), so any flip, transposition or channel swap shows.
+A file that loads must give exactly the floats its pixel bytes call for: each byte b becomes
+float32(b) * float32(K), K the float nearest to 1/255 (harness.K), with row 0 at the bottom. The
+pictures are asymmetric (a different value in every corner, odd sizes, width unlike height), so
+any flip, transposition or channel swap shows.
 """
 
 import os
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
@@ -25,35 +24,27 @@ from harness import K
 DUMP = None
 
 HEIGHT, WIDTH = 5, 7
+DEPTH = {"L": 8, "RGB": 24, "RGBA": 32}
 
 
-def grey_picture():
-    """Top row first, as Pillow and netpbm hold pictures; 0 and 255 included."""
-    a = (np.arange(HEIGHT * WIDTH).reshape(HEIGHT, WIDTH) * 37 + 11) % 256
-    a[0, 0], a[0, -1], a[-1, 0], a[-1, -1] = 0, 200, 100, 255
-    return a.astype(np.uint8)
-
-
-def colour_picture(channels):
-    g = grey_picture().astype(np.int32)
-    planes = [g, (g * 3 + 50) % 256, 255 - g, (g * 7 + 1) % 256][:channels]
+def picture(mode):
+    """Top row first, as the writers hold pictures; 0 and 255 included."""
+    g = (np.arange(HEIGHT * WIDTH).reshape(HEIGHT, WIDTH) * 37 + 11) % 256
+    g[0, 0], g[0, -1], g[-1, 0], g[-1, -1] = 0, 200, 100, 255
+    if mode == "L":
+        return g.astype(np.uint8)
+    planes = [g, (g * 3 + 50) % 256, 255 - g, (g * 7 + 1) % 256][:DEPTH[mode] // 8]
     return np.stack(planes, axis=-1).astype(np.uint8)
 
 
-def as_floats(bytes_bottom_up):
-    return (bytes_bottom_up.astype(np.float32) * K).ravel()
-
-
 def header(path):
+    """The header fields the cases rely on, the image ID and the file's size."""
     with open(path, "rb") as f:
         data = f.read()
-    fields = struct.unpack("<BBBHHBHHHHBB", data[:18])
-    names = ("id_length", "color_map_type", "image_type", "cmap_origin", "cmap_length",
-             "cmap_depth", "x_origin", "y_origin", "width", "height", "depth", "descriptor")
-    h = dict(zip(names, fields))
-    h["image_id"] = data[18:18 + h["id_length"]]
-    h["file_size"] = len(data)
-    return h
+    id_length, _, image_type = data[:3]
+    depth, descriptor = data[16:18]
+    return {"image_type": image_type, "depth": depth, "descriptor": descriptor,
+            "image_id": data[18:18 + id_length], "file_size": len(data)}
 
 
 def dump(path):
@@ -64,8 +55,7 @@ def dump(path):
         return first.decode(), None
     if run.returncode != 0:
         raise AssertionError(f"tga_dump exited with {run.returncode}")
-    dims = tuple(int(v) for v in first.split())
-    return dims, np.frombuffer(rest, dtype=np.float32)
+    return tuple(int(v) for v in first.split()), np.frombuffer(rest, dtype=np.float32)
 
 
 def tool(name):
@@ -75,7 +65,7 @@ def tool(name):
     return path
 
 
-class TgaTestCase(unittest.TestCase):
+class WrittenByOtherTools(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="tga_interop.")
         self.addCleanup(shutil.rmtree, self.dir)
@@ -84,97 +74,55 @@ class TgaTestCase(unittest.TestCase):
         return os.path.join(self.dir, name)
 
     def sh(self, argv, stdout_name=None):
-        out = open(self.path(stdout_name), "wb") if stdout_name else subprocess.DEVNULL
-        try:
+        with open(self.path(stdout_name), "wb") if stdout_name else open(os.devnull, "wb") as out:
             subprocess.run(argv, cwd=self.dir, stdout=out, stderr=subprocess.PIPE, check=True)
-        finally:
-            if stdout_name:
-                out.close()
 
-    def assert_loads_as(self, path, expected_bottom_up, depth):
-        """Loads, and converts to exactly the floats of these bytes laid out bottom-up."""
-        h = header(path)
+    def assert_loads_as(self, path, bottom_up):
+        """Loads, and converts to exactly the floats of these bytes, row 0 at the bottom."""
+        height, width = bottom_up.shape[:2]
+        channels = bottom_up.size // (height * width)
         dims, got = dump(path)
         self.assertIsNotNone(got, f"refused: {dims}")
-        n = depth // 8
-        self.assertEqual(dims, (h["width"], h["height"], depth, h["width"] * h["height"] * n))
-        self.assertEqual((h["height"], h["width"]), expected_bottom_up.shape[:2])
-        expected = as_floats(expected_bottom_up)
-        self.assertEqual(got.shape, expected.shape)
+        self.assertEqual(dims, (width, height, 8 * channels, bottom_up.size))
+        expected = (bottom_up.astype(np.float32) * K).ravel()
         self.assertTrue(np.array_equal(got.view(np.uint32), expected.view(np.uint32)),
                         f"floats differ from the file's pixels:\n{got}\n{expected}")
 
-    def assert_agrees_with_pillow(self, path, depth):
-        mode = {8: "L", 24: "RGB", 32: "RGBA"}[depth]
-        with Image.open(path) as im:
-            self.assertEqual(im.mode, mode)
-            seen = np.flipud(np.asarray(im))
-        self.assert_loads_as(path, seen, depth)
+    def test_pillow_in_both_orientations_with_a_footer(self):
+        for mode, image_type in (("L", 3), ("RGB", 2), ("RGBA", 2)):
+            for orientation, descriptor in ((-1, 0x00), (1, 0x20)):
+                with self.subTest(mode=mode, orientation=orientation):
+                    p = self.path(f"{mode}{orientation}.tga")
+                    Image.fromarray(picture(mode), mode).save(p, orientation=orientation)
+                    h = header(p)
+                    self.assertEqual((h["image_type"], h["depth"], h["descriptor"] & 0x30),
+                                     (image_type, DEPTH[mode], descriptor))
+                    self.assertGreater(h["file_size"], 18 + picture(mode).size,
+                                       "expected a TGA 2.0 footer")
+                    self.assert_loads_as(p, np.flipud(picture(mode)))
 
-
-class GreyFiles(TgaTestCase):
-    def test_pillow_bottom_left_with_footer(self):
-        p = self.path("bl.tga")
-        Image.fromarray(grey_picture(), "L").save(p)
-        h = header(p)
-        self.assertEqual((h["image_type"], h["depth"], h["descriptor"] & 0x30), (3, 8, 0x00))
-        self.assertGreater(h["file_size"], 18 + WIDTH * HEIGHT, "expected a TGA 2.0 footer")
-        self.assert_loads_as(p, np.flipud(grey_picture()), 8)
-        self.assert_agrees_with_pillow(p, 8)
-
-    def test_pillow_top_left(self):
-        p = self.path("tl.tga")
-        Image.fromarray(grey_picture(), "L").save(p, orientation=1)
-        self.assertEqual(header(p)["descriptor"] & 0x30, 0x20)
-        self.assert_loads_as(p, np.flipud(grey_picture()), 8)
-        self.assert_agrees_with_pillow(p, 8)
-
-    def test_netpbm_image_id_from_file_name(self):
-        Image.fromarray(grey_picture(), "L").save(self.path("orlinde.pgm"))
-        self.sh([tool("pamtotga"), "-mono", "-norle", "orlinde.pgm"], "nb.tga")
-        h = header(self.path("nb.tga"))
-        self.assertEqual((h["image_type"], h["depth"]), (3, 8))
-        self.assertEqual(h["image_id"], b"orlinde")
-        self.assert_loads_as(self.path("nb.tga"), np.flipud(grey_picture()), 8)
-        self.assert_agrees_with_pillow(self.path("nb.tga"), 8)
+    def test_netpbm_with_the_file_name_as_image_id(self):
+        for mode, option, name in (("L", "-mono", "g.pgm"), ("RGB", "-rgb", "c.ppm")):
+            with self.subTest(mode=mode):
+                Image.fromarray(picture(mode), mode).save(self.path(name))
+                self.sh([tool("pamtotga"), option, "-norle", name], "nb.tga")
+                h = header(self.path("nb.tga"))
+                self.assertEqual((h["depth"], h["image_id"]), (DEPTH[mode], name[:1].encode()))
+                self.assert_loads_as(self.path("nb.tga"), np.flipud(picture(mode)))
 
     def test_imagemagick_agrees_with_pillow(self):
         # ImageMagick 6 stores the rows top first under a bottom-left header; the header rules.
-        Image.fromarray(grey_picture(), "L").save(self.path("in.pgm"))
-        self.sh([tool("convert"), "in.pgm", "-depth", "8", "im.tga"])
-        h = header(self.path("im.tga"))
-        self.assertEqual((h["image_type"], h["depth"]), (3, 8))
-        self.assert_agrees_with_pillow(self.path("im.tga"), 8)
-        with Image.open(self.path("im.tga")) as im:
-            seen = np.asarray(im)
-        self.assertTrue(np.array_equal(seen, grey_picture()) or
-                        np.array_equal(seen, np.flipud(grey_picture())))
-
-
-class ColourFiles(TgaTestCase):
-    def test_pillow_rgb_and_rgba(self):
-        for mode, depth in (("RGB", 24), ("RGBA", 32)):
+        for mode, name in (("L", "g.pgm"), ("RGB", "c.ppm")):
             with self.subTest(mode=mode):
-                picture = colour_picture(depth // 8)
-                for orientation in (-1, 1):
-                    p = self.path(f"{mode}{orientation}.tga")
-                    Image.fromarray(picture, mode).save(p, orientation=orientation)
-                    self.assertEqual((header(p)["image_type"], header(p)["depth"]), (2, depth))
-                    self.assert_loads_as(p, np.flipud(picture), depth)
-                    self.assert_agrees_with_pillow(p, depth)
-
-    def test_netpbm_rgb(self):
-        Image.fromarray(colour_picture(3), "RGB").save(self.path("c.ppm"))
-        self.sh([tool("pamtotga"), "-rgb", "-norle", "c.ppm"], "c.tga")
-        h = header(self.path("c.tga"))
-        self.assertEqual((h["image_type"], h["depth"], h["image_id"]), (2, 24, b"c"))
-        self.assert_loads_as(self.path("c.tga"), np.flipud(colour_picture(3)), 24)
-
-    def test_imagemagick_rgb_agrees_with_pillow(self):
-        Image.fromarray(colour_picture(3), "RGB").save(self.path("c.ppm"))
-        self.sh([tool("convert"), "c.ppm", "-depth", "8", "c.tga"])
-        self.assertEqual(header(self.path("c.tga"))["depth"], 24)
-        self.assert_agrees_with_pillow(self.path("c.tga"), 24)
+                Image.fromarray(picture(mode), mode).save(self.path(name))
+                self.sh([tool("convert"), name, "-depth", "8", "im.tga"])
+                self.assertEqual(header(self.path("im.tga"))["depth"], DEPTH[mode])
+                with Image.open(self.path("im.tga")) as im:
+                    self.assertEqual(im.mode, mode)
+                    seen = np.asarray(im)
+                self.assertTrue(np.array_equal(seen, picture(mode)) or
+                                np.array_equal(seen, np.flipud(picture(mode))))
+                self.assert_loads_as(self.path("im.tga"), np.flipud(seen))
 
 
 if __name__ == "__main__":

@@ -127,18 +127,6 @@ class MatchesPyWavelets(unittest.TestCase):
                     build = expected_standard if standard else expected_non_standard
                     self.assertClose(ours, build(self.image, normalized))
 
-    def test_first_level_steps(self):
-        """One non-standard level is one dwt2; nine standard steps transform the rows only."""
-        horizontal_pair = pywt.dwt2(self.image.astype(np.float64), "haar", mode="periodization")
-        approximation, (horizontal, vertical, diagonal) = horizontal_pair
-        level = np.block([[approximation, vertical], [horizontal, diagonal]]) / 2.0
-        self.assertClose(run_tool(self.image, "ff"), level)
-
-        rows = np.concatenate(
-            pywt.wavedec(self.image.astype(np.float64), "haar", mode="periodization", level=LEVELS, axis=1),
-            axis=1)
-        self.assertClose(run_tool(self.image, "S" + "f" * LEVELS), rows * line_factors(False)[None, :])
-
 
 if __name__ == "__main__":
     if len(sys.argv) < 2:

@@ -1,0 +1,352 @@
+// One level of the Haar step on a line x[0 … L − 1], L = 2 × half, pairs (e, o) = (x[2k], x[2k + 1]):
+//
+//   forward   a = (e + o) × 0.5          x[k]        = float(a)
+//             d = (a − o) [/ s]          x[half + k] = float(d)        k = 0 … half − 1
+//   inverse   d = float([s ×] x[half + k]),  a = x[k]
+//             x[2k + 1] = float(a − d),  x[2k] = float(d + a)
+//
+// Every sum, difference, product and quotient is taken in double from float operands and rounded to
+// float only when stored; the detail is taken from the unrounded average a, not from the stored
+// float. The normalized kernels scale only the details, by the level factor s = √half rounded to
+// float once per pass; averages are never scaled, and at half = 1 the two variants agree.
+//
+// Every entry is computed from its own pair alone, so the order in which pairs are taken does not
+// change a single bit; the kernels choose it for speed, within `scratch` (N / 2 floats) as the only
+// room beside the array:
+//
+// Rows, in place. Forward: the first pairs, up to `headPairs` of them, go through a buffer on the
+// stack, since their averages land on entries they read themselves; after them the averages of
+// pairs k0 … 2k0 − 1 land on x[k0 … 2k0 − 1], which pairs k0 / 2 … k0 − 1 have already read, so
+// windows k0 = headPairs, 2 × headPairs, … upwards never overlap what they read; the details wait
+// in `scratch` and are copied behind the averages at the end. Inverse: the details go to `scratch`
+// first, then windows k0 = half / 2, …, headPairs downwards rebuild pairs k0 … 2k0 − 1 into
+// x[2k0 … 4k0 − 1] while every average still needed lies before x[k0], and the first pairs come
+// last, through the stack. Each window is one loop without overlap, which the compiler turns into
+// full-width vector code, and the head keeps the short windows, too short for a vector, out of it.
+//
+// Columns, by sweeps along whole rows instead of strided walks down each column. Forward: one sweep
+// turns row pairs (2k, 2k + 1) into an average row at 2k and a detail row at 2k + 1, then the rows
+// are permuted in place, 2k → k and 2k + 1 → half + k. With L = 2^m rows that permutation rotates
+// the m-bit row number right by one, so its cycles are the rotation classes of m-bit numbers; each
+// is walked once from its smallest member by exchanging rows, which needs no room at all. Inverse:
+// the opposite rotation, then the sweep that rebuilds the row pairs.
+//
+// Large arrays do not fit in cache, so each pass asks for the next row (or row pair, or the next
+// row of a cycle) while it works on the current one.
+//
+// Instruction sets: the loops are written once, as templates that are always inlined, and each
+// variant's entry points below are the only functions compiled for its set, so no code built for a
+// wider set is ever shared with a narrower variant. The vector widths change nothing in the bytes:
+// float → double → float conversions are exact at every width, and the library is built with
+// contraction off, so no fused multiply-add merges two roundings into one.
+
+#include "HaarKernels.h"
+
+#include <cstring>
+
+namespace {
+
+using Pass = HaarKernels::Pass;
+
+// Pairs taken through the stack at the start of a row: at least one full vector of the widest set.
+constexpr int headPairs = 32;
+
+// Pairs in[0 … 2n − 1] into averages avg[0 … n − 1] and details det[0 … n − 1]; s divides the
+// details when Scaled.
+template <bool Scaled>
+[[gnu::always_inline]] inline void splitPairs(const float* __restrict in, float* __restrict avg,
+                                              float* __restrict det, int n, double s)
+{
+    for (int k = 0; k < n; ++k) {
+        const double e = in[2 * k];
+        const double o = in[2 * k + 1];
+        const double a = (e + o) * 0.5;
+        avg[k] = static_cast<float>(a);
+        det[k] = static_cast<float>(Scaled ? (a - o) / s : a - o);
+    }
+}
+
+// Averages avg[0 … n − 1] and stored details det[0 … n − 1] back into pairs out[0 … 2n − 1]; a stored
+// detail is first multiplied by s and rounded when Scaled.
+template <bool Scaled>
+[[gnu::always_inline]] inline void mergePairs(const float* __restrict avg, const float* __restrict det,
+                                              float* __restrict out, int n, double s)
+{
+    for (int k = 0; k < n; ++k) {
+        const double d = Scaled ? static_cast<double>(static_cast<float>(s * det[k])) : det[k];
+        const double a = avg[k];
+        out[2 * k + 1] = static_cast<float>(a - d);
+        out[2 * k] = static_cast<float>(d + a);
+    }
+}
+
+[[gnu::always_inline]] inline void copyFloats(float* to, const float* from, int count)
+{
+    std::memcpy(to, from, static_cast<std::size_t>(count) * sizeof(float));
+}
+
+// Forward step on the row x[0 … 2 × half − 1]; tmp holds half floats.
+template <bool Scaled>
+[[gnu::always_inline]] inline void forwardRow(float* x, int half, double s, float* tmp)
+{
+    const int head = half < headPairs ? half : headPairs;
+    float averages[headPairs];
+    splitPairs<Scaled>(x, averages, tmp, head, s);
+    copyFloats(x, averages, head);
+    for (int k0 = head; k0 < half; k0 *= 2)
+        splitPairs<Scaled>(x + 2 * k0, x + k0, tmp + k0, k0, s);
+    copyFloats(x + half, tmp, half);
+}
+
+// Inverse step on the row x[0 … 2 × half − 1]; tmp holds half floats.
+template <bool Scaled>
+[[gnu::always_inline]] inline void inverseRow(float* x, int half, double s, float* tmp)
+{
+    const int head = half < headPairs ? half : headPairs;
+    copyFloats(tmp, x + half, half);
+    for (int k0 = half / 2; k0 >= head; k0 /= 2)
+        mergePairs<Scaled>(x + k0, tmp + k0, x + 2 * k0, k0, s);
+    float pairs[2 * headPairs];
+    mergePairs<Scaled>(x, tmp, pairs, head, s);
+    copyFloats(x, pairs, 2 * head);
+}
+
+// Column step, forward, on entries j < n of the row pair: the average row replaces `even`, the
+// detail row `odd`.
+template <bool Scaled>
+[[gnu::always_inline]] inline void splitRows(float* __restrict even, float* __restrict odd, int n, double s)
+{
+    for (int j = 0; j < n; ++j) {
+        const double e = even[j];
+        const double o = odd[j];
+        const double a = (o + e) * 0.5;
+        even[j] = static_cast<float>(a);
+        odd[j] = static_cast<float>(Scaled ? (a - o) / s : a - o);
+    }
+}
+
+// Column step, inverse, on entries j < n: the average row `even` and the stored detail row `odd`
+// become the row pair again.
+template <bool Scaled>
+[[gnu::always_inline]] inline void mergeRows(float* __restrict even, float* __restrict odd, int n, double s)
+{
+    for (int j = 0; j < n; ++j) {
+        const double d = Scaled ? static_cast<double>(static_cast<float>(s * odd[j])) : odd[j];
+        const double a = even[j];
+        odd[j] = static_cast<float>(a - d);
+        even[j] = static_cast<float>(d + a);
+    }
+}
+
+// The `bits`-bit number r rotated right by one: bit 0 moves to the top.
+unsigned rotateRight(unsigned r, int bits)
+{
+    return (r >> 1) | ((r & 1u) << (bits - 1));
+}
+
+// The `bits`-bit number r rotated left by one: the top bit moves to bit 0.
+unsigned rotateLeft(unsigned r, int bits)
+{
+    return ((r << 1) & ((1u << bits) - 1u)) | (r >> (bits - 1));
+}
+
+// True when r is the smallest of its rotations, the member its cycle is walked from.
+bool leadsCycle(unsigned r, int bits)
+{
+    unsigned rotated = r;
+    for (int i = 1; i < bits; ++i) {
+        rotated = rotateRight(rotated, bits);
+        if (rotated < r)
+            return false;
+    }
+    return true;
+}
+
+// Number of bits below the single set bit of the power of two `length`.
+int log2Of(int length)
+{
+    int bits = 0;
+    while ((1 << bits) < length)
+        ++bits;
+    return bits;
+}
+
+// Asks for the `count` floats from p on to be brought into cache ahead of their use.
+[[gnu::always_inline]] inline void prefetch(const float* p, int count)
+{
+    for (int j = 0; j < count; j += 16)
+        __builtin_prefetch(p + j);
+}
+
+// Exchanges the first `count` floats of two distinct rows.
+[[gnu::always_inline]] inline void swapRows(float* __restrict a, float* __restrict b, int count)
+{
+    for (int j = 0; j < count; ++j) {
+        const float t = a[j];
+        a[j] = b[j];
+        b[j] = t;
+    }
+}
+
+// Moves row r of the rows 0 … 2^bits − 1 (n floats apart) to row rotateRight(r) when `gather`
+// (2k → k, 2k + 1 → half + k), to rotateLeft(r) otherwise; only the first `count` floats of each
+// row move. Each cycle is walked by exchanges, the leader's row travelling down the cycle while it
+// stays in cache, so no room beside the array is needed and every row comes from memory once.
+[[gnu::always_inline]] inline void permuteRows(float* data, std::size_t n, int bits, int count, bool gather)
+{
+    const unsigned rows = 1u << bits;
+    // Rows 0 and rows − 1 stay where they are.
+    for (unsigned leader = 1; leader + 1 < rows; ++leader) {
+        if (!leadsCycle(leader, bits))
+            continue;
+        unsigned to = leader;
+        for (;;) {
+            const unsigned from = gather ? rotateLeft(to, bits) : rotateRight(to, bits);
+            if (from == leader)
+                break;
+            prefetch(data + (gather ? rotateLeft(from, bits) : rotateRight(from, bits)) * n, count);
+            swapRows(data + to * n, data + from * n, count);
+            to = from;
+        }
+    }
+}
+
+template <bool Scaled>
+[[gnu::always_inline]] inline void forwardRowsOf(const Pass& p)
+{
+    for (int i = 0; i < p.lines; ++i) {
+        float* const row = p.data + static_cast<std::size_t>(i) * p.n;
+        if (i + 1 < p.lines)
+            prefetch(row + p.n, 2 * p.half);
+        forwardRow<Scaled>(row, p.half, p.s, p.scratch);
+    }
+}
+
+template <bool Scaled>
+[[gnu::always_inline]] inline void inverseRowsOf(const Pass& p)
+{
+    for (int i = 0; i < p.lines; ++i) {
+        float* const row = p.data + static_cast<std::size_t>(i) * p.n;
+        if (i + 1 < p.lines)
+            prefetch(row + p.n, 2 * p.half);
+        inverseRow<Scaled>(row, p.half, p.s, p.scratch);
+    }
+}
+
+template <bool Scaled>
+[[gnu::always_inline]] inline void forwardColumnsOf(const Pass& p)
+{
+    for (int k = 0; k < p.half; ++k) {
+        float* const even = p.data + 2 * static_cast<std::size_t>(k) * p.n;
+        if (k + 1 < p.half) {
+            prefetch(even + 2 * p.n, p.lines);
+            prefetch(even + 3 * p.n, p.lines);
+        }
+        splitRows<Scaled>(even, even + p.n, p.lines, p.s);
+    }
+    permuteRows(p.data, p.n, log2Of(2 * p.half), p.lines, true);
+}
+
+template <bool Scaled>
+[[gnu::always_inline]] inline void inverseColumnsOf(const Pass& p)
+{
+    permuteRows(p.data, p.n, log2Of(2 * p.half), p.lines, false);
+    for (int k = 0; k < p.half; ++k) {
+        float* const even = p.data + 2 * static_cast<std::size_t>(k) * p.n;
+        if (k + 1 < p.half) {
+            prefetch(even + 2 * p.n, p.lines);
+            prefetch(even + 3 * p.n, p.lines);
+        }
+        mergeRows<Scaled>(even, even + p.n, p.lines, p.s);
+    }
+}
+
+// Each variant's entry points: the whole pass, loops inlined, compiled for that variant's set.
+
+void forwardRowsBaseline(const Pass& p) { p.scaled ? forwardRowsOf<true>(p) : forwardRowsOf<false>(p); }
+void inverseRowsBaseline(const Pass& p) { p.scaled ? inverseRowsOf<true>(p) : inverseRowsOf<false>(p); }
+void forwardColumnsBaseline(const Pass& p) { p.scaled ? forwardColumnsOf<true>(p) : forwardColumnsOf<false>(p); }
+void inverseColumnsBaseline(const Pass& p) { p.scaled ? inverseColumnsOf<true>(p) : inverseColumnsOf<false>(p); }
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// GCC names the x86-64 levels both in target attributes and in __builtin_cpu_supports, whose
+// check includes the operating system's support for the wider registers.
+#define HAAR_WIDE_VARIANTS 1
+
+[[gnu::target("arch=x86-64-v3")]] void forwardRowsV3(const Pass& p)
+{
+    p.scaled ? forwardRowsOf<true>(p) : forwardRowsOf<false>(p);
+}
+[[gnu::target("arch=x86-64-v3")]] void inverseRowsV3(const Pass& p)
+{
+    p.scaled ? inverseRowsOf<true>(p) : inverseRowsOf<false>(p);
+}
+[[gnu::target("arch=x86-64-v3")]] void forwardColumnsV3(const Pass& p)
+{
+    p.scaled ? forwardColumnsOf<true>(p) : forwardColumnsOf<false>(p);
+}
+[[gnu::target("arch=x86-64-v3")]] void inverseColumnsV3(const Pass& p)
+{
+    p.scaled ? inverseColumnsOf<true>(p) : inverseColumnsOf<false>(p);
+}
+
+[[gnu::target("arch=x86-64-v4")]] void forwardRowsV4(const Pass& p)
+{
+    p.scaled ? forwardRowsOf<true>(p) : forwardRowsOf<false>(p);
+}
+[[gnu::target("arch=x86-64-v4")]] void inverseRowsV4(const Pass& p)
+{
+    p.scaled ? inverseRowsOf<true>(p) : inverseRowsOf<false>(p);
+}
+[[gnu::target("arch=x86-64-v4")]] void forwardColumnsV4(const Pass& p)
+{
+    p.scaled ? forwardColumnsOf<true>(p) : forwardColumnsOf<false>(p);
+}
+[[gnu::target("arch=x86-64-v4")]] void inverseColumnsV4(const Pass& p)
+{
+    p.scaled ? inverseColumnsOf<true>(p) : inverseColumnsOf<false>(p);
+}
+#endif
+
+#ifdef HAAR_WIDE_VARIANTS
+constexpr HaarKernels baseline{"x86-64", forwardRowsBaseline, inverseRowsBaseline, forwardColumnsBaseline,
+                               inverseColumnsBaseline};
+constexpr HaarKernels v3{"x86-64-v3", forwardRowsV3, inverseRowsV3, forwardColumnsV3, inverseColumnsV3};
+constexpr HaarKernels v4{"x86-64-v4", forwardRowsV4, inverseRowsV4, forwardColumnsV4, inverseColumnsV4};
+#else
+// Elsewhere (WebAssembly among them) the one variant is built for whatever the compiler targets.
+constexpr HaarKernels baseline{"default", forwardRowsBaseline, inverseRowsBaseline, forwardColumnsBaseline,
+                               inverseColumnsBaseline};
+#endif
+
+std::vector<const HaarKernels*> runnable()
+{
+    std::vector<const HaarKernels*> variants{&baseline};
+#ifdef HAAR_WIDE_VARIANTS
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("x86-64-v3"))
+        variants.push_back(&v3);
+    if (__builtin_cpu_supports("x86-64-v4"))
+        variants.push_back(&v4);
+#endif
+    return variants;
+}
+
+const HaarKernels* activeKernels = runnable().back();
+
+} // namespace
+
+const HaarKernels& HaarKernels::active()
+{
+    return *activeKernels;
+}
+
+std::vector<const HaarKernels*> HaarKernels::supported()
+{
+    return runnable();
+}
+
+void HaarKernels::use(const HaarKernels& kernels)
+{
+    activeKernels = &kernels;
+}

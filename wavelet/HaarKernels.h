@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// The loops of the transform's passes, compiled once per instruction set the program may meet
+// (on x86-64: the baseline every such processor has, x86-64-v3 with AVX2 and x86-64-v4 with
+// AVX-512). Every variant gives the same bytes; the widest one this processor runs is chosen once,
+// at start-up, and WaveletTransform calls it through active().
+struct HaarKernels {
+    // One level of the Haar step over lines 0 … lines − 1 of the n × n row-major array `data`:
+    // a forward pass turns the first 2 × half entries of each line into half averages and half
+    // details, an inverse pass the other way. The details are divided by s (forward) or multiplied
+    // by it (inverse) when `scaled`. A row pass uses `scratch`, half floats.
+    struct Pass {
+        float* data;
+        std::size_t n;
+        int lines;
+        int half;
+        double s;
+        bool scaled;
+        float* scratch;
+    };
+
+    const char* name;
+    void (*forwardRows)(const Pass& pass);
+    void (*inverseRows)(const Pass& pass);
+    void (*forwardColumns)(const Pass& pass);
+    void (*inverseColumns)(const Pass& pass);
+
+    // The variant the transform uses.
+    static const HaarKernels& active();
+    // Every variant this processor runs, narrowest first; the last is the one chosen at start-up.
+    static std::vector<const HaarKernels*> supported();
+    // Makes `kernels` the active variant, so that tests can hold each variant's drivers to another's.
+    static void use(const HaarKernels& kernels);
+};

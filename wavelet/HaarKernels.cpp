@@ -11,8 +11,8 @@
 // float once per pass; averages are never scaled, and at half = 1 the two variants agree.
 //
 // Every entry is computed from its own pair alone, so the order in which pairs are taken does not
-// change a single bit; the kernels choose it for speed, within `scratch` (N / 2 floats) as the only
-// room beside the array:
+// change a single bit; the kernels choose it for speed, within `scratch` (N / 2 floats) and a few
+// dozen floats on the stack as the only room beside the array:
 //
 // Rows, in place. Forward: the first pairs, up to `headPairs` of them, go through a buffer on the
 // stack, since their averages land on entries they read themselves; after them the averages of
@@ -28,11 +28,13 @@
 // turns row pairs (2k, 2k + 1) into an average row at 2k and a detail row at 2k + 1, then the rows
 // are permuted in place, 2k → k and 2k + 1 → half + k. With L = 2^m rows that permutation rotates
 // the m-bit row number right by one, so its cycles are the rotation classes of m-bit numbers; each
-// is walked once from its smallest member by exchanging rows, which needs no room at all. Inverse:
-// the opposite rotation, then the sweep that rebuilds the row pairs.
+// is walked from its smallest member, the leader's row waiting in `scratch` (half a row at a time)
+// while every other row moves straight to its place. Inverse: the opposite rotation, then the sweep
+// that rebuilds the row pairs.
 //
-// Large arrays do not fit in cache, so each pass asks for the next row (or row pair, or the next
-// row of a cycle) while it works on the current one.
+// Every pass walks the array forwards, row by row, or along the cycles row by row, and leaves
+// fetching ahead to the processor: asking for the next row by hand made the wide variants slower at
+// every size measured.
 //
 // Instruction sets: the loops are written once, as templates that are always inlined, and each
 // variant's entry points below are the only functions compiled for its set, so no code built for a
@@ -171,42 +173,34 @@ int log2Of(int length)
     return bits;
 }
 
-// Asks for the `count` floats from p on to be brought into cache ahead of their use.
-[[gnu::always_inline]] inline void prefetch(const float* p, int count)
-{
-    for (int j = 0; j < count; j += 16)
-        __builtin_prefetch(p + j);
-}
-
-// Exchanges the first `count` floats of two distinct rows.
-[[gnu::always_inline]] inline void swapRows(float* __restrict a, float* __restrict b, int count)
-{
-    for (int j = 0; j < count; ++j) {
-        const float t = a[j];
-        a[j] = b[j];
-        b[j] = t;
-    }
-}
-
 // Moves row r of the rows 0 … 2^bits − 1 (n floats apart) to row rotateRight(r) when `gather`
 // (2k → k, 2k + 1 → half + k), to rotateLeft(r) otherwise; only the first `count` floats of each
-// row move. Each cycle is walked by exchanges, the leader's row travelling down the cycle while it
-// stays in cache, so no room beside the array is needed and every row comes from memory once.
-[[gnu::always_inline]] inline void permuteRows(float* data, std::size_t n, int bits, int count, bool gather)
+// row move, in pieces of at most n / 2 floats, the room `scratch` has. Each cycle is walked once
+// per piece: the leader's piece waits in `scratch`, every other row's piece moves straight to its
+// place, and the leader's piece goes to the last place freed, so every piece is read once and
+// written once.
+[[gnu::always_inline]] inline void permuteRows(float* data, std::size_t n, int bits, int count, bool gather,
+                                               float* scratch)
 {
     const unsigned rows = 1u << bits;
-    // Rows 0 and rows − 1 stay where they are.
-    for (unsigned leader = 1; leader + 1 < rows; ++leader) {
-        if (!leadsCycle(leader, bits))
-            continue;
-        unsigned to = leader;
-        for (;;) {
-            const unsigned from = gather ? rotateLeft(to, bits) : rotateRight(to, bits);
-            if (from == leader)
-                break;
-            prefetch(data + (gather ? rotateLeft(from, bits) : rotateRight(from, bits)) * n, count);
-            swapRows(data + to * n, data + from * n, count);
-            to = from;
+    const int room = static_cast<int>(n / 2);
+    for (int first = 0; first < count; first += room) {
+        const int width = count - first < room ? count - first : room;
+        float* const piece = data + first;
+        // Rows 0 and rows − 1 stay where they are.
+        for (unsigned leader = 1; leader + 1 < rows; ++leader) {
+            if (!leadsCycle(leader, bits))
+                continue;
+            copyFloats(scratch, piece + leader * n, width);
+            unsigned to = leader;
+            for (;;) {
+                const unsigned from = gather ? rotateLeft(to, bits) : rotateRight(to, bits);
+                if (from == leader)
+                    break;
+                copyFloats(piece + to * n, piece + from * n, width);
+                to = from;
+            }
+            copyFloats(piece + to * n, scratch, width);
         }
     }
 }
@@ -216,8 +210,6 @@ template <bool Scaled>
 {
     for (int i = 0; i < p.lines; ++i) {
         float* const row = p.data + static_cast<std::size_t>(i) * p.n;
-        if (i + 1 < p.lines)
-            prefetch(row + p.n, 2 * p.half);
         forwardRow<Scaled>(row, p.half, p.s, p.scratch);
     }
 }
@@ -227,8 +219,6 @@ template <bool Scaled>
 {
     for (int i = 0; i < p.lines; ++i) {
         float* const row = p.data + static_cast<std::size_t>(i) * p.n;
-        if (i + 1 < p.lines)
-            prefetch(row + p.n, 2 * p.half);
         inverseRow<Scaled>(row, p.half, p.s, p.scratch);
     }
 }
@@ -238,25 +228,17 @@ template <bool Scaled>
 {
     for (int k = 0; k < p.half; ++k) {
         float* const even = p.data + 2 * static_cast<std::size_t>(k) * p.n;
-        if (k + 1 < p.half) {
-            prefetch(even + 2 * p.n, p.lines);
-            prefetch(even + 3 * p.n, p.lines);
-        }
         splitRows<Scaled>(even, even + p.n, p.lines, p.s);
     }
-    permuteRows(p.data, p.n, log2Of(2 * p.half), p.lines, true);
+    permuteRows(p.data, p.n, log2Of(2 * p.half), p.lines, true, p.scratch);
 }
 
 template <bool Scaled>
 [[gnu::always_inline]] inline void inverseColumnsOf(const Pass& p)
 {
-    permuteRows(p.data, p.n, log2Of(2 * p.half), p.lines, false);
+    permuteRows(p.data, p.n, log2Of(2 * p.half), p.lines, false, p.scratch);
     for (int k = 0; k < p.half; ++k) {
         float* const even = p.data + 2 * static_cast<std::size_t>(k) * p.n;
-        if (k + 1 < p.half) {
-            prefetch(even + 2 * p.n, p.lines);
-            prefetch(even + 3 * p.n, p.lines);
-        }
         mergeRows<Scaled>(even, even + p.n, p.lines, p.s);
     }
 }

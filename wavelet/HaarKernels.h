@@ -11,7 +11,7 @@ struct HaarKernels {
     // One level of the Haar step over lines 0 … lines − 1 of the n × n row-major array `data`:
     // a forward pass turns the first 2 × half entries of each line into half averages and half
     // details, an inverse pass the other way. The details are divided by s (forward) or multiplied
-    // by it (inverse) when `scaled`. A row pass uses `scratch`, half floats.
+    // by it (inverse) when `scaled`. `scratch` is room for the pass: n / 2 floats.
     struct Pass {
         float* data;
         std::size_t n;

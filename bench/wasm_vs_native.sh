@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# F then R at N = 512 compiled to WebAssembly and run by node, against the same code built
+# natively: builds orlinde_pair_timer both ways (build-wasm-bench with emscripten, as the page is
+# built, and build-bench), runs the two alternately ROUNDS times (default 5) and prints, per
+# arrangement, each side's median time per pair and WebAssembly's over native's.
+#
+#   bash bench/wasm_vs_native.sh [ROUNDS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+rounds=${1:-5}
+
+# Debian's emscripten finds its JavaScript optimizer's parser (node-acorn) only through NODE_PATH.
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+emcmake cmake -S . -B build-wasm-bench -DCMAKE_BUILD_TYPE=Release -DORLINDE_BUILD_APP=OFF \
+  -DORLINDE_BUILD_TESTS=OFF -DORLINDE_BUILD_BENCH=ON >/dev/null
+cmake --build build-wasm-bench -j2 --target orlinde_pair_timer >/dev/null
+cmake -S . -B build-bench -DORLINDE_BUILD_APP=OFF -DORLINDE_BUILD_TESTS=OFF -DORLINDE_BUILD_BENCH=ON >/dev/null
+cmake --build build-bench -j2 --target orlinde_pair_timer >/dev/null
+
+results=build-bench/wasm_vs_native.txt
+for _ in $(seq "$rounds"); do
+  build-bench/bench/orlinde_pair_timer | sed 's/^/native /'
+  node build-wasm-bench/bench/orlinde_pair_timer.js | sed 's/^/wasm /'
+done >"$results"
+/usr/bin/python3 - "$rounds" "$results" <<'PY'
+import statistics, sys
+times, variants = {}, {}
+for line in open(sys.argv[2]):
+    side, arrangement, ms, variant, _ = line.split()
+    times.setdefault((side, arrangement), []).append(float(ms))
+    variants[side] = variant
+print(f"{'arrangement':<12} {'native ms':>10} {'wasm ms':>10} {'wasm/native':>12}")
+for arrangement in ("nonstandard", "standard"):
+    native = statistics.median(times[("native", arrangement)])
+    wasm = statistics.median(times[("wasm", arrangement)])
+    print(f"{arrangement:<12} {native:>10.3f} {wasm:>10.3f} {wasm / native:>12.2f}")
+print(f"medians of {sys.argv[1]} alternate rounds; native kernels {variants['native']}, "
+      f"WebAssembly kernels {variants['wasm']}")
+PY

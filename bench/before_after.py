@@ -8,7 +8,8 @@ The two programs take turns, R rounds each, so that whatever else the machine do
 alike; each figure is the median over the rounds of the CPU time of one pair. Prints, per
 arrangement and N, the old and the new time, new over old, the kernel variant the new build chose,
 and new over the streaming bound measured in the same rounds (as many in-place streaming passes
-over the same array as the pair makes: see streamingBound in TransformBench.cpp).
+over the same array as the pair makes: see streamingBound in TransformBench.cpp); then the same
+for every kernel variant of the new build that this processor runs.
 """
 
 import argparse
@@ -16,7 +17,7 @@ import json
 import statistics
 import subprocess
 
-FILTER = "^(fullPair/(non)?standard_plain|streamingBound/(non)?standard)/(512|4096)$"
+FILTER = "^(fullPair/(non)?standard_plain|fullPairWith/[^/]*/(non)?standard|streamingBound/(non)?standard)/(512|4096)$"
 UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
@@ -55,6 +56,17 @@ def main():
             variant = rounds["new"][0][pair][1]
             print(f"{arrangement:<12} {n:>5} {old * 1e3:>9.3f} {new * 1e3:>9.3f} {new / old:>8.3f} "
                   f"{variant:>10} {floor * 1e3:>9.3f} {new / floor:>9.2f}")
+    print()
+    variants = sorted({name.split("/")[1] for name in rounds["new"][0] if name.startswith("fullPairWith/")})
+    print(f"{'variant':<10} {'arrangement':<12} {'N':>5} {'ms':>9} {'/old':>8} {'/bound':>8}")
+    for variant in variants:
+        for arrangement in ("nonstandard", "standard"):
+            for n in (512, 4096):
+                time = median("new", f"fullPairWith/{variant}/{arrangement}/{n}")
+                old = median("old", f"fullPair/{arrangement}_plain/{n}")
+                floor = median("new", f"streamingBound/{arrangement}/{n}")
+                print(f"{variant:<10} {arrangement:<12} {n:>5} {time * 1e3:>9.3f} {time / old:>8.3f} "
+                      f"{time / floor:>8.2f}")
     print(f"medians of {args.rounds} alternate rounds, CPU time per pair")
 
 

@@ -184,13 +184,13 @@ int log2Of(int length)
 {
     const unsigned rows = 1u << bits;
     const int room = static_cast<int>(n / 2);
-    for (int first = 0; first < count; first += room) {
-        const int width = count - first < room ? count - first : room;
-        float* const piece = data + first;
-        // Rows 0 and rows − 1 stay where they are.
-        for (unsigned leader = 1; leader + 1 < rows; ++leader) {
-            if (!leadsCycle(leader, bits))
-                continue;
+    // Rows 0 and rows − 1 stay where they are.
+    for (unsigned leader = 1; leader + 1 < rows; ++leader) {
+        if (!leadsCycle(leader, bits))
+            continue;
+        for (int first = 0; first < count; first += room) {
+            const int width = count - first < room ? count - first : room;
+            float* const piece = data + first;
             copyFloats(scratch, piece + leader * n, width);
             unsigned to = leader;
             for (;;) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <vector>
 
 int g_windowWidth = 600;
 int g_windowHeight = 600;
@@ -23,24 +24,19 @@ void updateStatusText()
                   static_cast<double>(g_scale));
 }
 
-void checkImageFormat(const TGAReadWrite& image)
+void takeImage(const TGAReadWrite& image)
 {
     const int n = g_imageSize;
-    if (image.getPixelDepth() != 8)
+    if (image.getPixelDepth() != 8 || image.getWidth() != n || image.getHeight() != n)
         throw "Orlinde: improper image format.";
-    if (image.getWidth() != n)
-        throw "Orlinde: improper image format.";
-    if (image.getHeight() != n)
-        throw "Orlinde: improper image format.";
-}
 
-void handOverImage(const TGAReadWrite& image)
-{
-    const int n = g_imageSize;
-    float* pixels = new float[static_cast<std::size_t>(n) * static_cast<std::size_t>(n)];
-    image.convertToFloat(pixels);
-    g_transform.setData(pixels);
-    delete[] pixels;
-
+    if (g_transform.getSize() != n)
+        g_transform.setSize(n);
+    std::vector<float> pixels(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+    image.convertToFloat(pixels.data());
+    g_transform.setData(pixels.data());
+    g_scale = 1.0f;
+    g_transform.setStandard(false);
+    g_transform.setNormalized(false);
     updateStatusText();
 }

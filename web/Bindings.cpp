@@ -41,15 +41,9 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE const char* orlindeOpen(const char* path)
 {
     try {
-        if (g_transform.getSize() != g_imageSize)
-            g_transform.setSize(g_imageSize);
         TGAReadWrite image;
         image.load(path);
-        checkImageFormat(image);
-        g_scale = 1.0f;
-        g_transform.setStandard(false);
-        g_transform.setNormalized(false);
-        handOverImage(image);
+        takeImage(image);
         const float* data = g_transform.getData();
         g_opened.assign(data, data + cellCount());
         return nullptr;

@@ -1,0 +1,31 @@
+// The scale typed or set automatically, and keep-the-largest. Enter in either field submits its
+// form, which applies the value once.
+'use strict';
+
+function applyScale() {
+  const value = Number($('scale').value);
+  command(() => call.setScale(value));
+  if (!(value > 0 && Number.isFinite(value)))
+    say('The scale must be a positive number.');
+}
+
+$('scale-form').addEventListener('submit', (event) => {
+  event.preventDefault();
+  applyScale();
+});
+$('scale').addEventListener('change', applyScale);
+$('auto').addEventListener('click', () => command(call.autoScale));
+
+$('keep-form').addEventListener('submit', (event) => {
+  event.preventDefault();
+  const percent = Number($('keep').value);
+  if (!(percent > 0 && percent <= 100)) {
+    $('kept').textContent = 'Give a percentage above 0 and at most 100.';
+    return;
+  }
+  const n = call.size();
+  let kept;
+  command(() => { kept = call.keep(percent); });
+  $('kept').textContent = `Kept ${kept} of ${n * n} coefficients.`;
+});
+$('signed').addEventListener('change', refresh);

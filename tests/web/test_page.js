@@ -88,14 +88,33 @@ test('#open takes a TGA as the desktop does, a PNG cut, scaled and in Pillow\'s 
   await open(picture('grey.tga'));
   await page.keyboard.type('fB');
   await assertShows(native(picture('grey.tga'), 'fB'), 'grey.tga after "fB"');
+  assert.strictEqual(await text(page, 'picture-name'),
+                     'Shown: grey.tga, a 512 × 512 grey TGA file taken as is.');
   await open(picture('colour.png'));
   await assertShows(native(picture('colour.tga'), ''), 'colour.png, its centred square');
+  await open(picture('portrait.png'));
+  await assertShows(native(picture('portrait.tga'), ''), 'portrait.png, its centred square');
+  assert.strictEqual(await text(page, 'picture-name'), 'Shown: portrait.png (512 × 700, cut to ' +
+                     'its centred 512 × 512 square, turned grey).');
   await open(picture('blocks.png'));
   const shown = floats(await coefficients(page));
   const expected = floats(native(picture('blocks.tga'), '').coefficients);
   // Halved, the blocks' insides come out the same whatever the scaling filter; their edges not.
   const inside = (i) => [i % N, Math.floor(i / N)].every((x) => x % 32 >= 2 && x % 32 < 30);
   assert.ok(shown.every((v, i) => !inside(i) || Object.is(v, expected[i])), 'blocks.png inside');
+  assert.strictEqual(await text(page, 'picture-name'), 'Shown: blocks.png (1280 × 1024, cut to ' +
+                     'its centred 1024 × 1024 square, scaled to 512 × 512, turned grey).');
+  // A file dropped anywhere on the page opens as one chosen.
+  const bytes = fs.readFileSync(picture('grey.tga')).toString('base64');
+  const dataTransfer = await page.evaluateHandle((base64) => {
+    const transfer = new DataTransfer();
+    const file = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    transfer.items.add(new File([file], 'dropped.tga'));
+    return transfer;
+  }, bytes);
+  await page.dispatchEvent('main', 'drop', { dataTransfer });
+  await page.waitForFunction(() => /dropped/.test(document.getElementById('picture-name').textContent));
+  await assertShows(native(picture('grey.tga'), ''), 'grey.tga dropped');
 });
 
 test('a refused file leaves its message and changes nothing', async () => {
@@ -135,9 +154,9 @@ test('the signed view and the readout, which the window does not have', async ()
   await page.hover('#picture', { position: { x: 300.5, y: 100.5 } });
   await page.keyboard.press('R');
   const readout = await text(page, 'readout');
-  assert.match(readout, /^row 411, column 300: /);
+  assert.match(readout, /^row 411, column 300: \S+ — not transformed yet$/);
   const value = floats(await coefficients(page))[411 * N + 300];
-  assert.strictEqual(Math.fround(Number(readout.split(': ')[1])), value, readout);
+  assert.strictEqual(Math.fround(Number(readout.split(/: | /)[4])), value, readout);
 });
 
 test('keep the largest keeps every value at least the m-th largest; the PSNR shows the cost',
@@ -160,4 +179,147 @@ test('keep the largest keeps every value at least the m-th largest; the PSNR sho
   const restored = floats(await coefficients(page));
   const sum = restored.reduce((total, v, i) => total + (v - original[i]) ** 2, 0);
   assert.strictEqual(await text(page, 'psnr'), `${(10 * Math.log10(N * N / sum)).toFixed(2)} dB`);
+});
+
+test('every control says what it does, F and f apart, every text at 4.5:1 or more', async () => {
+  await start('testcard', '');
+  const names = [];
+  for (const key of 'FfRrNSBb') {
+    const button = page.locator(`#keys button[data-key="${key}"]`);
+    // The accessible name is what a screen reader says: the words and the key.
+    const name = (await button.evaluate((b) => b.textContent)).trim();
+    await page.getByRole('button', { name, exact: true }).waitFor();
+    assert.match(name, new RegExp(`^\\w[\\w /]+ \\(${key}\\)$`), key);
+    names.push(name.toLowerCase());
+  }
+  assert.strictEqual(new Set(names).size, names.length, `distinct names: ${names}`);
+  for (const id of ['open', 'sample', 'mode', 'scale', 'keep', 'signed', 'blocks', 'grid-size',
+                    'grid-text'])
+    assert.ok(await page.locator(`#${id}`).evaluate((e) => e.labels.length > 0), `#${id} label`);
+  // Text colour against the first opaque background behind it, as WCAG defines the ratio.
+  const lowest = () => page.evaluate(() => {
+    const luminance = (colour) => {
+      const [r, g, b] = colour.match(/[\d.]+/g).map(Number).map((v) => v / 255)
+        .map((v) => (v <= 0.04045 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4));
+      return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    };
+    const background = (element) => {
+      for (let e = element; e; e = e.parentElement) {
+        const colour = getComputedStyle(e).backgroundColor;
+        if (!/rgba\(.*, 0\)$/.test(colour) && colour !== 'transparent')
+          return colour;
+      }
+      return 'rgb(255, 255, 255)';
+    };
+    let worst = { ratio: Infinity };
+    for (const element of document.querySelectorAll('body *')) {
+      const hasText = [...element.childNodes].some((c) => c.nodeType === 3 && c.data.trim()) ||
+                      (/^(INPUT|TEXTAREA)$/.test(element.tagName) && element.value);
+      if (!hasText || element.getClientRects().length === 0)
+        continue;
+      const [a, b] = [getComputedStyle(element).color, background(element)].map(luminance);
+      const ratio = (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
+      if (ratio < worst.ratio)
+        worst = { ratio, what: element.outerHTML.slice(0, 80) };
+    }
+    return worst;
+  });
+  await page.locator('#help summary').click();
+  await page.fill('#keep', '200');
+  await page.click('#compress');
+  let worst = await lowest();
+  assert.ok(worst.ratio >= 4.5, JSON.stringify(worst));
+  await page.selectOption('#mode', 'numbers');
+  await page.check('#signed');
+  worst = await lowest();
+  assert.ok(worst.ratio >= 4.5, `numbers mode: ${JSON.stringify(worst)}`);
+  await page.uncheck('#signed');
+  await page.locator('#help summary').click();
+  await page.selectOption('#mode', 'picture');
+});
+
+test('without WebAssembly the page says so', async () => {
+  const bare = await browser.newPage();
+  await bare.addInitScript(() => { delete window.WebAssembly; });
+  await bare.goto(require('url').pathToFileURL(process.env.ORLINDE_WEB_PAGE).href);
+  await bare.waitForSelector('body[data-ready="failed"]');
+  assert.match(await text(bare, 'message'), /needs WebAssembly/);
+  await bare.close();
+});
+
+test('letters are commands only outside fields and lists; Space and Enter stay the browser\'s',
+     async () => {
+  await start('testcard', '');
+  const expect = async (keys, what) =>
+    assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
+  // A ticked box and a pressed button keep the focus; Space and Enter then act on them alone.
+  await page.locator('#signed').focus();
+  await page.keyboard.press('Space');
+  assert.ok(await page.isChecked('#signed'), 'Space ticks the focused box');
+  await page.keyboard.press('f');
+  await expect('f', 'f with the box focused');
+  await page.locator('#keys button[data-key="f"]').focus();
+  await page.keyboard.press('Enter');
+  await expect('ff', 'Enter on the focused f button: one pass');
+  await page.keyboard.press('Space');
+  await expect('fff', 'Space on it: one more');
+  await page.uncheck('#signed');
+  // Typed into a field or a list, or with Ctrl, Alt or Meta: not a command.
+  await page.locator('#keep').focus();
+  await page.keyboard.type('N');
+  await page.locator('#mode').focus();
+  await page.keyboard.press('s');
+  await page.locator('#keys button[data-key="f"]').focus();
+  for (const chord of ['Control+b', 'Alt+B', 'Meta+N'])
+    await page.keyboard.press(chord);
+  await expect('fff', 'letters in fields, lists and with modifiers');
+  // A list chosen from with the mouse gives the keys back.
+  await page.locator('#sample').focus();
+  await page.dispatchEvent('#sample', 'pointerdown');
+  await page.selectOption('#sample', 'testcard');
+  await page.keyboard.press('s');
+  await expect('s', 'the sample chosen anew, then s');
+  // Enter in the percentage box keeps the largest, as the button does.
+  await page.fill('#keep', '50');
+  await page.press('#keep', 'Enter');
+  assert.match(await text(page, 'kept'), new RegExp(`^Kept \\d+ of ${N * N} coefficients.$`));
+});
+
+test('a phone shows the picture, scaled, and the step buttons together', async () => {
+  const layout = (viewport, isMobile) => browser.newContext({ viewport, isMobile,
+                                                               hasTouch: isMobile })
+    .then(async (context) => {
+      const phone = await context.newPage();
+      await phone.goto(require('url').pathToFileURL(process.env.ORLINDE_WEB_PAGE).href);
+      await phone.waitForSelector('body[data-ready="true"]');
+      const seen = await phone.evaluate(() => {
+        const box = (e) => document.querySelector(e).getBoundingClientRect();
+        const inView = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth &&
+                              r.bottom <= innerHeight;
+        const status = document.getElementById('status');
+        return { scrolls: document.documentElement.scrollWidth > innerWidth,
+                 side: box('#picture').width,
+                 together: ['#status', '#picture', '#keys'].every((e) => inView(box(e))),
+                 statusLines: Math.round(status.getBoundingClientRect().height /
+                                         parseFloat(getComputedStyle(status).lineHeight)) };
+      });
+      return { context, phone, seen };
+    });
+  for (const [width, height] of [[390, 844], [844, 390]]) {
+    const { context, phone, seen } = await layout({ width, height }, true);
+    const what = `${width} × ${height}: ${JSON.stringify(seen)}`;
+    assert.ok(!seen.scrolls && seen.together && seen.side < N, what);
+    if (width === 390) {
+      assert.ok(seen.statusLines > 1, `the status line wraps: ${what}`);
+      // A tap reads the entry under the finger through the picture's scaling.
+      await phone.tap('#picture', { position: { x: 200, y: 100 } });
+      const [row, column] = [N - 1 - Math.floor(100 * N / seen.side),
+                             Math.floor(200 * N / seen.side)];
+      assert.match(await text(phone, 'readout'), new RegExp(`^row ${row}, column ${column}: `));
+    }
+    await context.close();
+  }
+  const { context, seen } = await layout({ width: 560, height: 640 }, false);
+  assert.strictEqual(seen.side, N, 'one to one from 560 × 640');
+  await context.close();
 });

@@ -14,7 +14,10 @@ extern char g_statusText[256];
 extern TGAReadWrite g_image;
 extern WaveletTransform g_transform;
 
-// Formats the status line (normalization, arrangement, scale) into g_statusText.
+// Formats the status line of `transform` shown at `scale` (normalization, arrangement, scale).
+void formatStatusText(char (&text)[256], const WaveletTransform& transform, float scale);
+
+// Formats the viewer's own status line into g_statusText.
 void updateStatusText();
 
 // Throws "Orlinde: improper image format." unless `image`, loaded, is 8-bit grey of side

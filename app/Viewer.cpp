@@ -15,13 +15,16 @@ char g_statusText[256] = {};
 TGAReadWrite g_image;
 WaveletTransform g_transform;
 
+void formatStatusText(char (&text)[256], const WaveletTransform& transform, float scale)
+{
+    std::snprintf(text, sizeof text, "Time/Wavelet Domain      Transform: %s / %s      Scale (%f)",
+                  transform.isNormalized() ? "Normalized" : "Un-Normalized",
+                  transform.isStandard() ? "Standard" : "Non-Standard", static_cast<double>(scale));
+}
+
 void updateStatusText()
 {
-    std::snprintf(g_statusText, sizeof g_statusText,
-                  "Time/Wavelet Domain      Transform: %s / %s      Scale (%f)",
-                  g_transform.isNormalized() ? "Normalized" : "Un-Normalized",
-                  g_transform.isStandard() ? "Standard" : "Non-Standard",
-                  static_cast<double>(g_scale));
+    formatStatusText(g_statusText, g_transform, g_scale);
 }
 
 void takeImage(const TGAReadWrite& image)

@@ -14,7 +14,10 @@ extern char g_statusText[256];
 extern TGAReadWrite g_image;
 extern WaveletTransform g_transform;
 
-// Formats the status line (normalization, arrangement, scale) into g_statusText.
+// Formats the status line of `transform` shown at `scale` (normalization, arrangement, scale).
+void formatStatusText(char (&text)[256], const WaveletTransform& transform, float scale);
+
+// Formats the viewer's own status line into g_statusText.
 void updateStatusText();
 
 // Checks `image`, loaded, and hands it over: the one way a picture reaches the viewer, for the

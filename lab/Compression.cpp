@@ -1,4 +1,4 @@
-#include "KeepLargest.h"
+#include "Compression.h"
 
 #include <algorithm>
 #include <cmath>

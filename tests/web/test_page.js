@@ -42,9 +42,10 @@ async function state() {
           digest(await canvasGrey(page))];
 }
 
-// Opening a sample starts afresh, as the desktop starts.
+// Opening a sample starts afresh, as the desktop starts; the keys then go to the page.
 async function start(name, keys) {
   await page.selectOption('#sample', name);
+  await page.evaluate(() => document.activeElement.blur());
   for (const key of keys)
     await page.keyboard.press({ '\x1b': 'Escape', ' ': 'Space' }[key] ?? key);
 }
@@ -322,4 +323,79 @@ test('a phone shows the picture, scaled, and the step buttons together', async (
   const { context, seen } = await layout({ width: 560, height: 640 }, false);
   assert.strictEqual(seen.side, N, 'one to one from 560 × 640');
   await context.close();
+});
+
+// The independent model of the pass log and of a matrix's transform (lab_model.py).
+function model(what, keys, input) {
+  const run = spawnSync('/usr/bin/python3', [path.join(__dirname, 'lab_model.py'), what, keys],
+                        { input, maxBuffer: 64 * N * N,
+                          env: { ...process.env, PYTHONPATH: path.join(__dirname, '..', 'wavelet') } });
+  assert.strictEqual(run.status, 0, run.stderr.toString());
+  return run.stdout;
+}
+
+// Deterministic key sequences from the command letters.
+function randomKeys(seed, length) {
+  let state = seed;
+  let keys = '';
+  for (let i = 0; i < length; ++i) {
+    state = (state * 1103515245 + 12345) % 2147483648;
+    keys += 'FfRrNSff'[state % 8];
+  }
+  return keys;
+}
+
+test('#where counts the levels in effect and #warning speaks exactly when a step would go wrong',
+     async () => {
+  const sequences = ['fR', 'FrR', 'FsR', 'NFN', 'fF', 'FrRrR', 'SfffNRr', 'ffNrr',
+                     ...[1, 2, 3, 4].map((seed) => randomKeys(seed, 14))];
+  for (const keys of sequences) {
+    await start('testcard', '');
+    const expected = JSON.parse(model('levels', keys));
+    for (let i = 0; i < keys.length; ++i) {
+      await page.keyboard.press(keys[i]);
+      const shown = await page.evaluate(() => {
+        const where = document.getElementById('where');
+        return [Number(where.dataset.rowLevels), Number(where.dataset.columnLevels),
+                document.getElementById('warning').textContent === ''];
+      });
+      assert.deepStrictEqual(shown, expected[i], `"${keys.slice(0, i + 1)}"`);
+    }
+  }
+});
+
+test('undo takes back each command bit for bit, redo makes it again', async () => {
+  await start('testcard', '');
+  assert.ok(await page.isDisabled('#undo'), 'a picture opens with no history');
+  const whole = async () => [...await state(), await text(page, 'where'),
+                             await text(page, 'warning'), await page.inputValue('#scale')];
+  const commands = [
+    ...'fNfSBFr'.split('').map((key) => () => page.keyboard.press(key)),
+    async () => { await page.fill('#keep', '5'); await page.click('#compress'); },
+    async () => { await page.fill('#scale', '37.5'); await page.press('#scale', 'Enter'); },
+    () => page.click('#auto'),
+    () => page.click('#reset'),
+    () => page.keyboard.press('n'),
+  ];
+  for (const [i, run] of commands.entries()) {
+    const before = await whole();
+    await run();
+    const after = await whole();
+    assert.notDeepStrictEqual(after, before, `command ${i} changes something`);
+    await page.locator('#keys button[data-key="f"]').focus();
+    await page.keyboard.press('Control+z');
+    assert.deepStrictEqual(await whole(), before, `command ${i} undone`);
+    await page.keyboard.press(i % 2 ? 'Control+y' : 'Control+Shift+Z');
+    assert.deepStrictEqual(await whole(), after, `command ${i} redone`);
+  }
+  // A command that changes nothing leaves nothing to undo; in a text field Ctrl+Z is its own.
+  await start('testcard', 'b');
+  assert.ok(await page.isDisabled('#undo'), 'b at scale 1');
+  const before = await whole();
+  await page.keyboard.press('f');
+  await page.locator('#keep').focus();
+  await page.keyboard.press('Control+z');
+  assert.notDeepStrictEqual(await whole(), before, 'Ctrl+Z in the percentage box');
+  await page.click('#undo');
+  assert.deepStrictEqual(await whole(), before, '#undo');
 });

@@ -399,3 +399,57 @@ test('undo takes back each command bit for bit, redo makes it again', async () =
   await page.click('#undo');
   assert.deepStrictEqual(await whole(), before, '#undo');
 });
+
+test('#blocks outlines the blocks over the picture, whose pixels stay; the readout names them',
+     async () => {
+  await start('testcard', 'ff');
+  const pixels = await canvasGrey(page);
+  await page.check('#blocks');
+  assert.ok((await canvasGrey(page)).equals(pixels), '#picture unchanged');
+  const geometry = await page.evaluate(() => {
+    const overlay = document.getElementById('overlay');
+    const alpha = (x, y) => overlay.getContext('2d').getImageData(x, y, 1, 1).data[3];
+    const [a, b] = ['overlay', 'picture'].map((id) =>
+      JSON.stringify(document.getElementById(id).getBoundingClientRect()));
+    // One level: the outlines split the picture in four at its middle.
+    return { same: a === b, onEdge: alpha(256, 100) > 0 && alpha(100, 256) > 0,
+             inside: alpha(128, 100) + alpha(400, 400) };
+  });
+  assert.deepStrictEqual(geometry, { same: true, onEdge: true, inside: 0 });
+  // Through the overlay to the picture; its top row is the array's last.
+  const names = [[100, 400, 'average'], [400, 400, 'level 1 row detail (vertical edges)'],
+                 [100, 100, 'level 1 column detail (horizontal edges)'],
+                 [400, 100, 'level 1 diagonal detail']];
+  for (const [x, y, name] of names) {
+    await page.hover('#picture', { position: { x, y } });
+    assert.strictEqual((await text(page, 'readout')).split(' — ')[1], name, `at ${x}, ${y}`);
+  }
+  await page.uncheck('#blocks');
+  assert.ok(await page.evaluate(() => {
+    const overlay = document.getElementById('overlay');
+    return overlay.getContext('2d').getImageData(0, 0, overlay.width, overlay.height).data
+      .every((v) => v === 0);
+  }), 'unticked, no outline');
+});
+
+test('a typed scale, the automatic one, and refusals', async () => {
+  await start('testcard', '');
+  await page.fill('#scale', '37.5');
+  await page.press('#scale', 'Enter');
+  assert.match(await text(page, 'status'), / {6}Scale \(37\.500000\)$/);
+  for (const bad of ['0', '-2', ''] ) {
+    await page.fill('#scale', bad);
+    await page.press('#scale', 'Enter');
+    assert.match(await text(page, 'status'), /Scale \(37\.500000\)$/, `"${bad}" refused`);
+    assert.strictEqual(await text(page, 'message'), 'The scale must be a positive number.');
+  }
+  await page.click('#auto');
+  assert.strictEqual(await page.inputValue('#scale'), '1', 'nothing decomposed: 1');
+  await page.keyboard.press('F');
+  await page.click('#auto');
+  const scale = Number(await page.inputValue('#scale'));
+  // The 99th percentile of the details' magnitudes shows as full white.
+  const details = floats(await coefficients(page)).map(Math.abs).filter((_, i) => i !== 0).sort();
+  const percentile = details[Math.ceil(0.99 * details.length) - 1];
+  assert.ok(Math.abs(scale * percentile - 1) < 1e-3, `${scale} × ${percentile}`);
+});

@@ -1,8 +1,11 @@
-// The scale typed or set automatically, and keep-the-largest. Enter in either field submits its
-// form, which applies the value once.
+// The scale typed or set automatically, and keep-the-largest; Enter in either field applies it
+// once.
 'use strict';
 
+// Enter both commits the field (a change) and submits its form; the second finds nothing new.
 function applyScale() {
+  if ($('scale').value === call.scaleText())
+    return;
   const value = Number($('scale').value);
   command(() => call.setScale(value));
   if (!(value > 0 && Number.isFinite(value)))

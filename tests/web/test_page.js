@@ -10,7 +10,7 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { after, before, test } = require('node:test');
-const { N, openPage, canvasGrey, coefficients, text } = require('../../web/driver');
+const { N, openPage, loadPage, canvasGrey, coefficients, text } = require('../../web/driver');
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orlinde-web-'));
 const sample = (name) => path.join(__dirname, '..', '..', 'samples', `${name}.tga`);
@@ -287,25 +287,22 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
 });
 
 test('a phone shows the picture, scaled, and the step buttons together', async () => {
-  const layout = (viewport, isMobile) => browser.newContext({ viewport, isMobile,
-                                                               hasTouch: isMobile })
-    .then(async (context) => {
-      const phone = await context.newPage();
-      await phone.goto(require('url').pathToFileURL(process.env.ORLINDE_WEB_PAGE).href);
-      await phone.waitForSelector('body[data-ready="true"]');
-      const seen = await phone.evaluate(() => {
-        const box = (e) => document.querySelector(e).getBoundingClientRect();
-        const inView = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth &&
-                              r.bottom <= innerHeight;
-        const status = document.getElementById('status');
-        return { scrolls: document.documentElement.scrollWidth > innerWidth,
-                 side: box('#picture').width,
-                 together: ['#status', '#picture', '#keys'].every((e) => inView(box(e))),
-                 statusLines: Math.round(status.getBoundingClientRect().height /
-                                         parseFloat(getComputedStyle(status).lineHeight)) };
-      });
-      return { context, phone, seen };
+  const layout = async (viewport, isMobile) => {
+    const phone = await loadPage(browser, process.env.ORLINDE_WEB_PAGE,
+                                 { viewport, isMobile, hasTouch: isMobile });
+    const seen = await phone.evaluate(() => {
+      const box = (e) => document.querySelector(e).getBoundingClientRect();
+      const inView = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth &&
+                            r.bottom <= innerHeight;
+      const status = document.getElementById('status');
+      return { scrolls: document.documentElement.scrollWidth > innerWidth,
+               side: box('#picture').width,
+               together: ['#status', '#picture', '#keys'].every((e) => inView(box(e))),
+               statusLines: Math.round(status.getBoundingClientRect().height /
+                                       parseFloat(getComputedStyle(status).lineHeight)) };
     });
+    return { context: phone.context(), phone, seen };
+  };
   for (const [width, height] of [[390, 844], [844, 390]]) {
     const { context, phone, seen } = await layout({ width, height }, true);
     const what = `${width} × ${height}: ${JSON.stringify(seen)}`;

@@ -479,9 +479,11 @@ test('numbers mode: every cell the transform of its matrix, bit for bit; edits, 
   await page.click('#grid-set');
   assert.strictEqual(await page.inputValue('#grid-size'), '4');
   const pasted = await state();
-  await page.fill('#grid-text', '1 2 3 4\n5 6 x 8\n9 10 11 12\n13 14 15 16');
+  const malformed = '1 2 3 4\n5 6 x 8\n9 10 11 12\n13 14 15 16';
+  await page.fill('#grid-text', malformed);
   await page.click('#grid-set');
   assert.match(await text(page, 'message'), /^Row 2, column 3: /);
+  assert.strictEqual(await page.inputValue('#grid-text'), malformed, 'left to be mended');
   assert.deepStrictEqual(await state(), pasted, 'a refused matrix changes nothing');
   // One detail changed and reconstructed: its basis function.
   await page.keyboard.type('F');

@@ -93,8 +93,10 @@ function outlineCells(outlines) {
   }
 }
 
-function showMode() {
-  const numbers = call.mode() === 1;
+function setMode(mode) {
+  $('mode').value = mode === 1 ? 'numbers' : 'picture';
+  call.setMode(mode);
+  const numbers = mode === 1;
   document.body.classList.toggle('numbers', numbers);
   $('grid').hidden = !numbers;
   for (const part of document.querySelectorAll('.picture-only'))
@@ -103,12 +105,6 @@ function showMode() {
     part.hidden = !numbers;
   $('picture-name').hidden = numbers;
   pointed = null;
-}
-
-function setMode(mode) {
-  $('mode').value = mode === 1 ? 'numbers' : 'picture';
-  call.setMode(mode);
-  showMode();
   say('');
   refresh();
 }
@@ -116,8 +112,10 @@ function setMode(mode) {
 $('mode').addEventListener('change', () => setMode($('mode').value === 'numbers' ? 1 : 0));
 $('grid-size').addEventListener('change', () =>
   command(() => call.gridSize(Number($('grid-size').value))));
+// A refused text stays in the box to be mended.
 $('grid-set').addEventListener('click', () => {
   const refusal = messageAt(call.gridSet($('grid-text').value));
-  refresh();
+  if (refusal === null)
+    refresh();
   say(refusal ?? '');
 });

@@ -2,7 +2,8 @@
 // the desktop's (Viewer.h, KeyCommands.h); this file adds what only the page has: opening one
 // picture after another, the pixels of the canvas, keep-the-largest and the PSNR.
 
-#include "KeepLargest.h"
+#include "Compression.h"
+#include "GreyLevel.h"
 #include "KeyCommands.h"
 #include "Viewer.h"
 
@@ -24,13 +25,6 @@ std::size_t cellCount()
 std::vector<float> g_opened;
 // The canvas's RGBA bytes, top row first.
 std::vector<unsigned char> g_pixels;
-
-// One grey level as the window's pixel transfer makes it: clamped to [0, 1], to the nearest of
-// 256 levels, ties to even.
-unsigned char greyByte(float shown)
-{
-    return static_cast<unsigned char>(std::nearbyint(std::clamp(shown, 0.0f, 1.0f) * 255.0f));
-}
 
 } // namespace
 
@@ -104,10 +98,10 @@ EMSCRIPTEN_KEEPALIVE unsigned char* orlindeRender(int signedView)
     return g_pixels.data();
 }
 
-// Keep-the-largest on the array as it stands; returns how many values stayed.
+// Keep-the-largest on the array as it stands; returns how many values stayed, exactly the budget.
 EMSCRIPTEN_KEEPALIVE int orlindeKeep(double percent)
 {
-    return static_cast<int>(keepLargest(g_transform.getData(), cellCount(), percent));
+    return static_cast<int>(keepLargest(g_transform.getData(), cellCount(), percent).kept);
 }
 
 EMSCRIPTEN_KEEPALIVE double orlindePsnr()

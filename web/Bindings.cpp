@@ -9,8 +9,6 @@
 
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <vector>
 

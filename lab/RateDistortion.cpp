@@ -82,7 +82,7 @@ bool RateDistortion::done() const
 
 double RateDistortion::psnr(int whichMode, std::size_t whichShare) const
 {
-    if (whichMode < 0 || whichMode >= kModeCount || whichShare >= shares().size())
+    if (results.empty() || whichMode < 0 || whichMode >= kModeCount || whichShare >= shares().size())
         return std::numeric_limits<double>::quiet_NaN();
     return results[static_cast<std::size_t>(whichMode) * shares().size() + whichShare];
 }

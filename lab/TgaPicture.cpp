@@ -4,6 +4,7 @@
 #include "TGAReadWrite.h"
 
 #include <cstddef>
+#include <new>
 
 std::string TgaPicture::load(const char* path)
 {
@@ -24,10 +25,18 @@ std::string TgaPicture::load(const char* path)
     const int channels = reader.getPixelDepth() / 8;
     const bool hasAlpha = channels == 4 && (reader.getImageDescriptor() & 0x0F) != 0;
     const std::size_t pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-    std::vector<float> values(pixels * static_cast<std::size_t>(channels));
+    // The reader converts to floats only, four bytes a channel on top of the RGBA bytes; in the
+    // page's bounded memory a large picture can exhaust it, which must be a refusal, not an abort.
+    std::vector<float> values;
+    std::vector<unsigned char> out;
+    try {
+        values.resize(pixels * static_cast<std::size_t>(channels));
+        out.resize(pixels * 4);
+    } catch (const std::bad_alloc&) {
+        return "Orlinde: not enough memory to open a picture of " + size + ".";
+    }
     reader.convertToFloat(values.data());
 
-    std::vector<unsigned char> out(pixels * 4);
     unsigned char* p = out.data();
     // The reader's row 0 is the bottom line; these bytes start at the top.
     for (int row = h - 1; row >= 0; --row) {

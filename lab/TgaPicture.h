@@ -12,7 +12,7 @@ public:
 
     // Reads the file at `path`. Returns "" when it is taken, else the refusal: the reader's own
     // message, or this class's for a picture without pixels or above kMaxPixels. A refused file
-    // leaves the picture held before.
+    // leaves the picture held before. Running out of memory for the pixels is a refusal too.
     std::string load(const char* path);
 
     int getWidth() const;

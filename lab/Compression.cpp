@@ -7,7 +7,7 @@
 
 std::size_t keepBudget(std::size_t count, double percent)
 {
-    if (!(percent > 0.0))
+    if (count == 0 || !(percent > 0.0))
         return 0;
     if (percent >= 100.0)
         return count;

@@ -93,7 +93,7 @@ bool Session::setValue(int row, int column, float value)
 
 bool Session::keepLargest(double percent, std::size_t& kept)
 {
-    return changing([&] { kept = ::keepLargest(transform.getData(), entries(size()), percent); });
+    return changing([&] { kept = ::keepLargest(transform.getData(), entries(size()), percent).kept; });
 }
 
 bool Session::undo()

@@ -4,6 +4,7 @@
 // viewer's own transform and scale, and a small matrix worked by hand, on its own.
 
 #include "Compression.h"
+#include "GreyLevel.h"
 #include "KeyCommands.h"
 #include "Numbers.h"
 #include "Session.h"
@@ -11,8 +12,6 @@
 
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -35,13 +34,6 @@ const char* text(std::string value)
 {
     g_text = std::move(value);
     return g_text.c_str();
-}
-
-// One grey level as the window's pixel transfer makes it: clamped to [0, 1], to the nearest of
-// 256 levels, ties to even.
-unsigned char greyByte(float shown)
-{
-    return static_cast<unsigned char>(std::nearbyint(std::clamp(shown, 0.0f, 1.0f) * 255.0f));
 }
 
 // Our own example for the matrix: whole numbers whose pairs along a row differ by 0 or 2, so the
@@ -243,7 +235,7 @@ EMSCRIPTEN_KEEPALIVE int orlindeCanRedo()
     return g_session->canRedo();
 }
 
-// Keep-the-largest on the current array; returns how many values stayed.
+// Keep-the-largest on the current array; returns how many values stayed, exactly the budget.
 EMSCRIPTEN_KEEPALIVE int orlindeKeep(double percent)
 {
     std::size_t kept = 0;

@@ -11,12 +11,20 @@ bool Snapshot::operator==(const Snapshot& other) const
            rowLength == other.rowLength && columnLength == other.columnLength &&
            standard == other.standard && normalized == other.normalized &&
            sameBits(scale, other.scale) && log == other.log &&
-           (start == other.start || (start && other.start && *start == *other.start));
+           (start == other.start || (start && other.start && *start == *other.start)) &&
+           (keptMask == other.keptMask ||
+            (keptMask && other.keptMask && *keptMask == *other.keptMask)) &&
+           keptLog == other.keptLog;
 }
 
 std::size_t Snapshot::bytes() const
 {
-    return sizeof(Snapshot) + values.size() * sizeof(float) + log.inEffect().size() * sizeof(Pass);
+    std::size_t commandBytes = 0;
+    for (const std::string& command : commands)
+        commandBytes += sizeof command + command.size();
+    return sizeof(Snapshot) + values.size() * sizeof(float) +
+           (log.inEffect().size() + keptLog.inEffect().size()) * sizeof(Pass) + commandBytes +
+           (keptMask ? keptMask->size() : 0);
 }
 
 History::History(std::size_t byteLimit) : limit(byteLimit) {}

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
-// One whole state of a session: every float, the lengths, both flags, the scale, the pass log and
-// the start that Reset returns to (shared between states, since it rarely changes).
+// One whole state of a session: every float, the lengths, both flags, the scale, the pass log,
+// the start that Reset returns to and what the last keep-the-largest kept (both shared between
+// states, since they rarely change), and the commands that led here from the start.
 struct Snapshot {
     int size = 0;
     std::vector<float> values;
@@ -18,8 +20,11 @@ struct Snapshot {
     float scale = 1.0f;
     PassLog log;
     std::shared_ptr<const std::vector<float>> start;
+    std::shared_ptr<const std::vector<unsigned char>> keptMask;
+    PassLog keptLog;
+    std::vector<std::string> commands;
 
-    // Bit for bit, the scale and the floats included.
+    // Bit for bit, the scale and the floats included; the commands that led here do not count.
     bool operator==(const Snapshot& other) const;
     std::size_t bytes() const;
 };

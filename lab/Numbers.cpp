@@ -7,9 +7,20 @@
 
 namespace {
 
-bool sameFloat(float a, float b)
+template <class Number>
+bool sameBits(Number a, Number b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+float readBack(const char* text, float)
+{
+    return std::strtof(text, nullptr);
+}
+
+double readBack(const char* text, double)
+{
+    return std::strtod(text, nullptr);
 }
 
 bool isBlank(char c)
@@ -17,19 +28,19 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-} // namespace
-
-std::string shortestDecimal(float value)
+template <class Number>
+std::string shortest(Number value, int mostDigits)
 {
     if (std::isnan(value))
         return "NaN";
     if (std::isinf(value))
         return value < 0 ? "-Infinity" : "Infinity";
-    // The fewest significant digits that read back to the same float; nine always do.
-    char scientific[32];
-    for (int digits = 1; digits <= 9; ++digits) {
+    // The fewest significant digits that read back to the same number; 9 always do for a float,
+    // 17 for a double.
+    char scientific[40];
+    for (int digits = 1; digits <= mostDigits; ++digits) {
         std::snprintf(scientific, sizeof scientific, "%.*e", digits - 1, static_cast<double>(value));
-        if (sameFloat(std::strtof(scientific, nullptr), value))
+        if (sameBits(readBack(scientific, value), value))
             break;
     }
     // scientific is [-]d[.ddd]e±xx: its digits and the exponent of the first one.
@@ -58,6 +69,18 @@ std::string shortestDecimal(float value)
     if (digits.size() <= whole)
         return sign + digits + std::string(whole - digits.size(), '0');
     return sign + digits.substr(0, whole) + "." + digits.substr(whole);
+}
+
+} // namespace
+
+std::string shortestDecimal(float value)
+{
+    return shortest(value, 9);
+}
+
+std::string shortestDecimal(double value)
+{
+    return shortest(value, 17);
 }
 
 bool parseFloat(const std::string& text, float& value)

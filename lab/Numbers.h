@@ -9,6 +9,8 @@
 // "0.70710677"), written plainly from 1e-7 up to 1e21 and with an exponent beyond ("1.5e-8").
 // The library's float to_chars is not available everywhere this runs, hence our own.
 std::string shortestDecimal(float value);
+// The same for a double, as a percentage typed in is kept.
+std::string shortestDecimal(double value);
 
 // A finite 32-bit float from the whole of `text` (a decimal point, not a comma; blanks around it
 // allowed), or false.

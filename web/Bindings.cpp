@@ -4,15 +4,19 @@
 // viewer's own transform and scale, and a small matrix worked by hand, on its own.
 
 #include "Compression.h"
+#include "GreyFiles.h"
+#include "GreyLevel.h"
 #include "KeyCommands.h"
+#include "Link.h"
 #include "Numbers.h"
+#include "RateDistortion.h"
 #include "Session.h"
+#include "TgaPicture.h"
 #include "Viewer.h"
 
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -30,18 +34,20 @@ Session* g_session = &g_picture;
 std::string g_text;
 std::vector<unsigned char> g_pixels;
 std::vector<int> g_blocks;
+KeepResult g_kept{};
+// A file to save, until the next save.
+std::vector<unsigned char> g_file;
+// The last link read, for the page to take apart.
+Link g_link;
+// The rate–distortion data of the picture as opened.
+RateDistortion g_chart;
+// A TGA file of any size or kind, as RGBA bytes for the page to take like any other picture.
+TgaPicture g_tga;
 
 const char* text(std::string value)
 {
     g_text = std::move(value);
     return g_text.c_str();
-}
-
-// One grey level as the window's pixel transfer makes it: clamped to [0, 1], to the nearest of
-// 256 levels, ties to even.
-unsigned char greyByte(float shown)
-{
-    return static_cast<unsigned char>(std::nearbyint(std::clamp(shown, 0.0f, 1.0f) * 255.0f));
 }
 
 // Our own example for the matrix: whole numbers whose pairs along a row differ by 0 or 2, so the
@@ -132,30 +138,23 @@ EMSCRIPTEN_KEEPALIVE int orlindeNothingDecomposed()
     return s.rowLength == s.size && s.columnLength == s.size;
 }
 
-// The canvas bytes of the current array: v × scale as the window shows it, or in the signed view
-// 0.5 + 0.5 × v × scale, so that zero is mid grey. A picture's top line is its last array row; a
-// matrix is written from its row 0 down.
+// The canvas bytes of the current array (Session::render): the coefficients, or with `view` 0 to
+// 3 the coefficients, the start, the difference or what keep-the-largest kept.
 EMSCRIPTEN_KEEPALIVE const unsigned char* orlindeRender(int signedView)
 {
-    const int n = g_session->size();
-    const bool fromTop = g_session == &g_numbers;
-    const float* data = g_session->values();
-    const float scale = g_session->scale();
-    g_pixels.resize(cellCount() * 4);
-    unsigned char* out = g_pixels.data();
-    for (int line = 0; line < n; ++line) {
-        const int row = fromTop ? line : n - 1 - line;
-        const float* values = data + static_cast<std::size_t>(row) * static_cast<std::size_t>(n);
-        for (int column = 0; column < n; ++column, out += 4) {
-            const float shown = values[column] * scale;
-            const unsigned char grey = signedView ? greyByte(0.5f + 0.5f * shown) : greyByte(shown);
-            out[0] = grey;
-            out[1] = grey;
-            out[2] = grey;
-            out[3] = 255;
-        }
-    }
+    g_session->render(View::coefficients, signedView != 0, g_pixels);
     return g_pixels.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const unsigned char* orlindeRenderView(int view, int signedView)
+{
+    g_session->render(static_cast<View>(std::clamp(view, 0, 3)), signedView != 0, g_pixels);
+    return g_pixels.data();
+}
+
+EMSCRIPTEN_KEEPALIVE int orlindeKeptViewShows()
+{
+    return g_session->keptViewShows();
 }
 
 EMSCRIPTEN_KEEPALIVE int orlindeRowLevels()
@@ -243,12 +242,17 @@ EMSCRIPTEN_KEEPALIVE int orlindeCanRedo()
     return g_session->canRedo();
 }
 
-// Keep-the-largest on the current array; returns how many values stayed.
+// Keep-the-largest on the current array; returns how many values stayed, exactly the budget.
 EMSCRIPTEN_KEEPALIVE int orlindeKeep(double percent)
 {
-    std::size_t kept = 0;
-    g_session->keepLargest(percent, kept);
-    return static_cast<int>(kept);
+    g_session->keepLargest(percent, g_kept);
+    return static_cast<int>(g_kept.kept);
+}
+
+// How many of the values the last keep kept are not 0.
+EMSCRIPTEN_KEEPALIVE int orlindeKeptNonZero()
+{
+    return static_cast<int>(g_kept.nonZero);
 }
 
 EMSCRIPTEN_KEEPALIVE double orlindePsnr()
@@ -302,6 +306,155 @@ EMSCRIPTEN_KEEPALIVE const char* orlindeGridSet(const char* pasted)
         return text(matrix.message);
     g_session->replaceStart(matrix.values.data(), matrix.size);
     return nullptr;
+}
+
+// The state as the address's fragment: the sample (or "" for an opened file), the commands that
+// changed something since the start, the signed view and the view (0 to 3).
+EMSCRIPTEN_KEEPALIVE const char* orlindeLink(const char* sample, int signedView, int view)
+{
+    static const char* const views[] = {"coefficients", "opened", "difference", "kept"};
+    Link link;
+    link.numbers = g_session == &g_numbers;
+    if (link.numbers)
+        link.grid = matrixAsGrid(g_numbers.start().data(), g_numbers.size());
+    else
+        link.sample = sample;
+    link.commands = g_session->commands();
+    link.signedView = signedView != 0;
+    link.view = views[std::clamp(view, 0, 3)];
+    return text(formatLink(link));
+}
+
+// Reads a fragment; the page then asks for its parts, opens the picture or sets the grid, and
+// replays the commands with orlindeRun.
+EMSCRIPTEN_KEEPALIVE void orlindeLinkRead(const char* fragment)
+{
+    g_link = parseLink(fragment);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* orlindeLinkSample()
+{
+    return text(g_link.sample);
+}
+
+EMSCRIPTEN_KEEPALIVE int orlindeLinkNumbers()
+{
+    return g_link.numbers;
+}
+
+// The grid as a matrix's text for orlindeGridSet, "" when the link has none.
+EMSCRIPTEN_KEEPALIVE const char* orlindeLinkGrid()
+{
+    return text(g_link.grid.empty() ? "" : gridAsMatrix(g_link.grid));
+}
+
+EMSCRIPTEN_KEEPALIVE int orlindeLinkSigned()
+{
+    return g_link.signedView;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* orlindeLinkView()
+{
+    return text(g_link.view);
+}
+
+EMSCRIPTEN_KEEPALIVE int orlindeLinkCommandCount()
+{
+    return static_cast<int>(g_link.commands.size());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* orlindeLinkCommand(int i)
+{
+    return text(i >= 0 && i < orlindeLinkCommandCount() ? g_link.commands[static_cast<std::size_t>(i)] : "");
+}
+
+// What the link held that made no sense, one part a line.
+EMSCRIPTEN_KEEPALIVE const char* orlindeLinkIgnored()
+{
+    std::string lines;
+    for (const std::string& part : g_link.ignored)
+        lines += part + "\n";
+    return text(lines);
+}
+
+// Runs one command as a link writes it: 1 changed, 0 changed nothing, -1 no command.
+EMSCRIPTEN_KEEPALIVE int orlindeRun(const char* command)
+{
+    return g_session->run(command);
+}
+
+// The rate–distortion data of the picture as opened, a slice per call of orlindeChartStep.
+EMSCRIPTEN_KEEPALIVE void orlindeChartStart()
+{
+    g_chart.start(g_picture.start().data(), g_picture.size());
+}
+
+EMSCRIPTEN_KEEPALIVE int orlindeChartStep()
+{
+    return g_chart.step();
+}
+
+EMSCRIPTEN_KEEPALIVE int orlindeChartShareCount()
+{
+    return static_cast<int>(RateDistortion::shares().size());
+}
+
+EMSCRIPTEN_KEEPALIVE double orlindeChartShare(int i)
+{
+    return RateDistortion::shares()[static_cast<std::size_t>(std::clamp(i, 0, orlindeChartShareCount() - 1))];
+}
+
+// PSNR in dB (+infinity where equal, NaN before it is computed); modes in the order plain
+// non-standard, normalized non-standard, plain standard, normalized standard.
+EMSCRIPTEN_KEEPALIVE double orlindeChartPsnr(int mode, int share)
+{
+    return g_chart.psnr(mode, static_cast<std::size_t>(share));
+}
+
+// The files the page saves: bytes at the returned address, orlindeFileSize of them.
+EMSCRIPTEN_KEEPALIVE int orlindeFileSize()
+{
+    return static_cast<int>(g_file.size());
+}
+
+// The picture's array itself, whatever the view and scale, as the desktop program opens it.
+EMSCRIPTEN_KEEPALIVE const unsigned char* orlindeSaveTga()
+{
+    g_file = greyTga(g_picture.values(), g_picture.size());
+    return g_file.data();
+}
+
+// What the picture shows in `view`, as an 8-bit grey PNG of the canvas's bytes.
+EMSCRIPTEN_KEEPALIVE const unsigned char* orlindeSavePng(int view, int signedView)
+{
+    g_session->render(static_cast<View>(std::clamp(view, 0, 3)), signedView != 0, g_pixels);
+    std::vector<unsigned char> grey(g_pixels.size() / 4);
+    for (std::size_t i = 0; i < grey.size(); ++i)
+        grey[i] = g_pixels[4 * i];
+    g_file = greyPng(grey.data(), g_session->size(), g_session->size());
+    return g_file.data();
+}
+
+// Reads a TGA file of any size or kind; null when taken, else the refusal.
+EMSCRIPTEN_KEEPALIVE const char* orlindeTgaRead(const char* path)
+{
+    const std::string refusal = g_tga.load(path);
+    return refusal.empty() ? nullptr : text(refusal);
+}
+
+EMSCRIPTEN_KEEPALIVE int orlindeTgaWidth()
+{
+    return g_tga.getWidth();
+}
+
+EMSCRIPTEN_KEEPALIVE int orlindeTgaHeight()
+{
+    return g_tga.getHeight();
+}
+
+EMSCRIPTEN_KEEPALIVE const unsigned char* orlindeTgaRgba()
+{
+    return g_tga.getRgba().data();
 }
 
 } // extern "C"

@@ -51,7 +51,7 @@ TEST(Session, UndoAndRedoRestoreEveryCommandBitForBit)
     const auto image = makeImage(n);
     Lab lab;
     lab.session.open(image.data(), n);
-    std::size_t kept = 0;
+    KeepResult kept{};
     const std::vector<std::function<bool()>> commands = {
         [&] { return lab.session.key('F'); },       [&] { return lab.session.key('f'); },
         [&] { return lab.session.key('R'); },       [&] { return lab.session.key('r'); },

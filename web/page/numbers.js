@@ -36,10 +36,12 @@ function buildGrid(n) {
         if (event.key === 'Enter')
           setCell(row, column);
       });
-      input.addEventListener('focus', () => {
-        pointed = { row, column };
-        showReadout();
-      });
+      for (const type of ['focus', 'pointerenter']) {
+        input.addEventListener(type, () => {
+          pointed = { row, column };
+          showReadout();
+        });
+      }
       line.insertCell().appendChild(input);
       inputs.push(input);
     }

@@ -18,7 +18,7 @@ const [pagePath, out] = process.argv.slice(2);
   await page.check('#signed');
   await page.check('#blocks');
   await page.evaluate(() => document.activeElement.blur());
-  await page.hover('#picture', { position: { x: 400, y: 120 } });
+  await page.hover('#picture', { position: { x: 322, y: 140 } });
   await page.screenshot({ path: path.join(out, 'page.png') });
   const phone = await loadPage(browser, pagePath, { viewport: { width: 390, height: 844 },
                                                     isMobile: true, hasTouch: true });

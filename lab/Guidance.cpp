@@ -1,5 +1,6 @@
 #include "Guidance.h"
 
+#include <cctype>
 #include <string>
 
 namespace {
@@ -147,8 +148,10 @@ std::string describeWhere(const DriverState& state, const PassLog& log, bool row
 {
     if (state.size == 0 || state.rowLength == 0)
         return "";
-    return levelsInEffect(state, log) + "; " + nextForward(state, rowZeroOnTop) + "; " +
-           nextInverse(state, log, rowZeroOnTop) + "; " + nextFullInverse(state, log) + ".";
+    std::string text = levelsInEffect(state, log) + "; " + nextForward(state, rowZeroOnTop) + "; " +
+                       nextInverse(state, log, rowZeroOnTop) + "; " + nextFullInverse(state, log) + ".";
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
 }
 
 std::string describeWarning(const DriverState& state, const PassLog& log)

@@ -173,7 +173,7 @@ TEST(PassLog, WarnsBeforeTheKeyThatSpoilsTheArray)
     Followed f(n, image);
     f.press("f");
     EXPECT_EQ(f.warning(), "");
-    EXPECT_EQ(f.where(), "half a level is in effect: 0 of 9 levels and the row pass of the next; "
+    EXPECT_EQ(f.where(), "Half a level is in effect: 0 of 9 levels and the row pass of the next; "
                          "next f: a column pass over the whole 512 × 512 array; r undoes the row "
                          "pass; R makes no pass now.");
     // F after it keeps its own order and ends on a column pass, which r would not undo; R would.
@@ -181,7 +181,7 @@ TEST(PassLog, WarnsBeforeTheKeyThatSpoilsTheArray)
     EXPECT_NE(f.warning().find("r would not undo the latest pass"), std::string::npos);
     EXPECT_NE(f.warning().find("R is safe"), std::string::npos);
     f.press("R");
-    EXPECT_EQ(f.where(), "half a level is in effect: 0 of 9 levels and the row pass of the next; "
+    EXPECT_EQ(f.where(), "Half a level is in effect: 0 of 9 levels and the row pass of the next; "
                          "next f: a column pass over the whole 512 × 512 array; r undoes the row "
                          "pass; R makes no pass now.");
 }

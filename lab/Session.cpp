@@ -32,6 +32,22 @@ Session::Session(WaveletTransform& transform, float& scale, bool rowZeroOnTop)
 
 void Session::open(const float* values, int size)
 {
+    startAt(values, size);
+    commandList.clear();
+    history.clear();
+}
+
+bool Session::replaceStart(const float* values, int size)
+{
+    const bool changed = changing("", [&] { startAt(values, size); });
+    // The new start is where the commands are counted from.
+    if (changed)
+        commandList.clear();
+    return changed;
+}
+
+void Session::startAt(const float* values, int size)
+{
     if (transform.getSize() != size)
         transform.setSize(size);
     transform.setData(values);
@@ -39,25 +55,6 @@ void Session::open(const float* values, int size)
     passLog.clear();
     keptMask.reset();
     keptLog.clear();
-    commandList.clear();
-    history.clear();
-}
-
-bool Session::replaceStart(const float* values, int size)
-{
-    const bool changed = changing("", [&] {
-        if (transform.getSize() != size)
-            transform.setSize(size);
-        transform.setData(values);
-        startValues = std::make_shared<const std::vector<float>>(values, values + entries(size));
-        passLog.clear();
-        keptMask.reset();
-        keptLog.clear();
-    });
-    // The new start is where the commands are counted from.
-    if (changed)
-        commandList.clear();
-    return changed;
 }
 
 bool Session::key(unsigned char key)

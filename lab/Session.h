@@ -68,6 +68,8 @@ public:
     void render(View view, bool signedView, std::vector<unsigned char>& rgba) const;
 
 private:
+    // `values` as the start, nothing decomposed, nothing kept.
+    void startAt(const float* values, int size);
     Snapshot snapshot() const;
     void restore(const Snapshot& state);
     // Runs `command`, and records the state before it when it changed anything.

@@ -93,8 +93,12 @@ std::string nextInverse(const DriverState& state, const PassLog& log, bool rowZe
     const Outcome r = outcome(state, log, 'r');
     if (r.passes.empty())
         return "r changes nothing (nothing is decomposed)";
-    if (r.allUndo)
+    // Once the passes no longer undo each other, undoing the latest one restores nothing.
+    if (r.allUndo && log.intact())
         return std::string("r undoes the ") + directionName(r.passes[0]) + " pass";
+    if (r.allUndo)
+        return std::string("r makes an inverse ") + directionName(r.passes[0]) + " pass over " +
+               region(r.passes[0], state.size, rowZeroOnTop);
     return std::string("r makes an inverse ") + directionName(r.passes[0]) + " pass over " +
            region(r.passes[0], state.size, rowZeroOnTop) + " that does not undo the latest pass";
 }
@@ -106,8 +110,10 @@ std::string nextFullInverse(const DriverState& state, const PassLog& log)
     if (count == 0)
         return "R makes no pass now";
     const std::string passes = std::to_string(count) + (count == 1 ? " pass" : " passes");
-    if (all.allUndo)
+    if (all.allUndo && log.intact())
         return "R undoes " + (count == log.inEffect().size() ? "all " + passes : passes);
+    if (all.allUndo)
+        return "R makes " + passes;
     return "R makes " + passes + " that do not all undo the passes in effect";
 }
 

@@ -12,7 +12,6 @@ void loadImage(const char* path)
     g_frame.set(42, 42, n, n);
 
     g_image.load(path);
-    checkImageFormat(g_image);
-    handOverImage(g_image);
+    takeImage(g_image);
     glClearColor(0.4f, 0.4f, 0.4f, 0.0f);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <vector>
 
 int g_windowWidth = 600;
 int g_windowHeight = 600;
@@ -14,33 +15,31 @@ char g_statusText[256] = {};
 TGAReadWrite g_image;
 WaveletTransform g_transform;
 
+void formatStatusText(char (&text)[256], const WaveletTransform& transform, float scale)
+{
+    std::snprintf(text, sizeof text, "Time/Wavelet Domain      Transform: %s / %s      Scale (%f)",
+                  transform.isNormalized() ? "Normalized" : "Un-Normalized",
+                  transform.isStandard() ? "Standard" : "Non-Standard", static_cast<double>(scale));
+}
+
 void updateStatusText()
 {
-    std::snprintf(g_statusText, sizeof g_statusText,
-                  "Time/Wavelet Domain      Transform: %s / %s      Scale (%f)",
-                  g_transform.isNormalized() ? "Normalized" : "Un-Normalized",
-                  g_transform.isStandard() ? "Standard" : "Non-Standard",
-                  static_cast<double>(g_scale));
+    formatStatusText(g_statusText, g_transform, g_scale);
 }
 
-void checkImageFormat(const TGAReadWrite& image)
+void takeImage(const TGAReadWrite& image)
 {
     const int n = g_imageSize;
-    if (image.getPixelDepth() != 8)
+    if (image.getPixelDepth() != 8 || image.getWidth() != n || image.getHeight() != n)
         throw "Orlinde: improper image format.";
-    if (image.getWidth() != n)
-        throw "Orlinde: improper image format.";
-    if (image.getHeight() != n)
-        throw "Orlinde: improper image format.";
-}
 
-void handOverImage(const TGAReadWrite& image)
-{
-    const int n = g_imageSize;
-    float* pixels = new float[static_cast<std::size_t>(n) * static_cast<std::size_t>(n)];
-    image.convertToFloat(pixels);
-    g_transform.setData(pixels);
-    delete[] pixels;
-
+    if (g_transform.getSize() != n)
+        g_transform.setSize(n);
+    std::vector<float> pixels(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+    image.convertToFloat(pixels.data());
+    g_transform.setData(pixels.data());
+    g_scale = 1.0f;
+    g_transform.setStandard(false);
+    g_transform.setNormalized(false);
     updateStatusText();
 }

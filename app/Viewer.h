@@ -14,13 +14,16 @@ extern char g_statusText[256];
 extern TGAReadWrite g_image;
 extern WaveletTransform g_transform;
 
-// Formats the status line (normalization, arrangement, scale) into g_statusText.
+// Formats the status line of `transform` shown at `scale` (normalization, arrangement, scale).
+void formatStatusText(char (&text)[256], const WaveletTransform& transform, float scale);
+
+// Formats the viewer's own status line into g_statusText.
 void updateStatusText();
 
-// Throws "Orlinde: improper image format." unless `image`, loaded, is 8-bit grey of side
-// g_imageSize: the reader also accepts true colour and any size.
-void checkImageFormat(const TGAReadWrite& image);
-
-// Copies the grey values of a checked `image` into g_transform, already of side g_imageSize,
-// which leaves nothing decomposed, and formats the status line.
-void handOverImage(const TGAReadWrite& image);
+// Checks `image`, loaded, and hands it over: the one way a picture reaches the viewer, for the
+// window, the web page and the test tools alike. Throws "Orlinde: improper image format." and
+// changes nothing unless it is 8-bit grey of side g_imageSize (the reader also accepts true colour
+// and any size). Otherwise the viewer starts on it as the window starts: its grey values in
+// g_transform (sized first if it is not yet of side g_imageSize), nothing decomposed, scale 1,
+// non-standard and un-normalized, and the status line to match.
+void takeImage(const TGAReadWrite& image);

@@ -1,21 +1,30 @@
-// Takes the README's screenshot of the web page from a real run in headless chromium.
+// Takes the README's screenshots of the web page from a real run in headless chromium: at a
+// desktop's width and on a 390 × 844 phone.
 //
 //   (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci)
-//   node docs/web_screenshot.js build-web/orlinde.html docs/web/page.png
+//   node docs/web_screenshot.js build-web/orlinde.html docs/web
 //
-// The page opens on the test card; the picture shows one full non-standard decomposition at
-// scale 8 in the signed view, with the readout of one coefficient.
+// page.png: the test card after one level (f f), the blocks outlined, the pointer on the
+// diagonal details, scale 4 in the signed view. phone.png: the same page on a phone after one
+// row pass (f) and a tap on its details.
 'use strict';
 const path = require('path');
-const { openPage } = require(path.join(__dirname, '..', 'web', 'driver'));
+const { openPage, loadPage } = require(path.join(__dirname, '..', 'web', 'driver'));
 
 const [pagePath, out] = process.argv.slice(2);
 (async () => {
-  const { browser, page } = await openPage(pagePath, { width: 940, height: 640 });
-  await page.keyboard.type('FBBBBBBB');
+  const { browser, page } = await openPage(pagePath, { width: 960, height: 800 });
+  await page.keyboard.type('ffBBB');
   await page.check('#signed');
-  await page.hover('#picture', { position: { x: 300, y: 100 } });
-  await page.screenshot({ path: out });
+  await page.check('#blocks');
+  await page.evaluate(() => document.activeElement.blur());
+  await page.hover('#picture', { position: { x: 322, y: 140 } });
+  await page.screenshot({ path: path.join(out, 'page.png') });
+  const phone = await loadPage(browser, pagePath, { viewport: { width: 390, height: 844 },
+                                                    isMobile: true, hasTouch: true });
+  await phone.tap('#keys button[data-key="f"]');
+  await phone.tap('#picture', { position: { x: 300, y: 200 } });
+  await phone.screenshot({ path: path.join(out, 'phone.png') });
   await browser.close();
 })().catch((error) => {
   console.error(error);

@@ -125,6 +125,11 @@ int TGAReadWrite::getHeight() const
     return height;
 }
 
+int TGAReadWrite::getImageDescriptor() const
+{
+    return imageDescriptor;
+}
+
 // Opened non-blocking so that a FIFO or device cannot stall the open; only a regular file,
 // whose size seeking reports truthfully, is read. Everything that can fail before the old
 // buffer is freed leaves the reader as it was.

@@ -21,6 +21,8 @@ public:
     int getPixelDepth() const;
     int getWidth() const;
     int getHeight() const;
+    // Byte 17 of the header: the origin bits (4, 5) and the count of alpha bits per pixel (0 … 3).
+    int getImageDescriptor() const;
 
     // Writes width × height × n floats (n = 1, 3 or 4 by kind) into `out`, row 0 at the bottom;
     // returns the number of pixel-block bytes consumed.

@@ -62,6 +62,20 @@ void WaveletTransform::setData(const float* src)
     columnInverseLength = 2 * size;
 }
 
+void WaveletTransform::restore(const float* src, int rowLengthNow, int columnLengthNow)
+{
+    const auto fits = [this](int length) {
+        return length >= 1 && length <= size && (length & (length - 1)) == 0;
+    };
+    if (src == nullptr || !fits(rowLengthNow) || !fits(columnLengthNow))
+        return;
+    setData(src);
+    rowLength = rowLengthNow;
+    columnLength = columnLengthNow;
+    rowInverseLength = 2 * rowLengthNow;
+    columnInverseLength = 2 * columnLengthNow;
+}
+
 float* WaveletTransform::getData()
 {
     return data;

@@ -19,6 +19,10 @@ public:
     void setSize(int n);
     // Copies size × size floats in and marks the array as not decomposed.
     void setData(const float* src);
+    // Copies size × size floats in with the decomposition as far as the two forward lengths say,
+    // as undo needs to put back a whole state. Lengths that are not powers of two within 1 … size
+    // change nothing at all.
+    void restore(const float* src, int rowLengthNow, int columnLengthNow);
     float* getData();
     const float* getData() const;
 

@@ -1,11 +1,13 @@
 // Puts the page together as one file: style, the compiled module (WebAssembly inside), the
 // page's script and both bundled samples inline, so that it works from disk with no network.
-//   node assemble.js orlinde_web.js SAMPLES_DIR OUTPUT.html
+//   node assemble.js orlinde_web.js SAMPLES_DIR OUTPUT.html SCRIPT.js...
+// The page's script is its parts (web/page/), one concern a file, joined in the order given: a
+// page opened from disk may not import modules.
 'use strict';
 const fs = require('fs');
 const path = require('path');
 
-const [glue, samples, output] = process.argv.slice(2);
+const [glue, samples, output, ...scripts] = process.argv.slice(2);
 const here = __dirname;
 const read = (file) => fs.readFileSync(file, 'utf8');
 // A script's text ends at the first "</script"; none of ours may end early.
@@ -15,11 +17,13 @@ const sampleData = {};
 for (const name of ['testcard', 'scene'])
   sampleData[name] = fs.readFileSync(path.join(samples, `${name}.tga`)).toString('base64');
 
+const script = scripts.map(read).join('\n');
+
 const parts = {
   STYLE: read(path.join(here, 'page.css')),
   MODULE: inScript(read(glue)),
   SAMPLES: inScript(`const SAMPLES = ${JSON.stringify(sampleData)};`),
-  SCRIPT: inScript(read(path.join(here, 'page.js'))),
+  SCRIPT: inScript(script),
 };
 const page = read(path.join(here, 'page.html')).replace(/@(STYLE|MODULE|SAMPLES|SCRIPT)@/g,
                                                         (_, key) => parts[key]);

@@ -6,20 +6,25 @@ const { chromium } = require('playwright-core');
 
 const N = 512;
 
-async function openPage(pagePath, viewport = { width: 960, height: 640 }) {
-  const browser = await chromium.launch({
-    executablePath: process.env.ORLINDE_CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
-  const page = await browser.newPage({ viewport });
+// Opens the page in a new tab of `browser`; `options` are the tab's (viewport, isMobile, …).
+async function loadPage(browser, pagePath, options) {
+  const page = await browser.newPage(options);
   // Anything the page would fetch is a fault: it must work offline from one file.
   await page.route(/^(?!file:|data:)/, (route) => {
     throw new Error(`the page asked the network for ${route.request().url()}`);
   });
   await page.goto(pathToFileURL(pagePath).href);
   await page.waitForSelector('body[data-ready="true"]', { timeout: 30000 });
-  return { browser, page };
+  return page;
+}
+
+async function openPage(pagePath, viewport = { width: 960, height: 640 }, device = {}) {
+  const browser = await chromium.launch({
+    executablePath: process.env.ORLINDE_CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+           '--disable-component-update', '--disable-sync', '--no-first-run'],
+  });
+  return { browser, page: await loadPage(browser, pagePath, { viewport, ...device }) };
 }
 
 // The canvas as N × N grey bytes, top row first; throws if any pixel is not grey and opaque.
@@ -42,7 +47,7 @@ async function coefficients(page) {
 
 const text = (page, id) => page.locator(`#${id}`).textContent();
 
-module.exports = { N, openPage, canvasGrey, coefficients, text };
+module.exports = { N, openPage, loadPage, canvasGrey, coefficients, text };
 
 // node driver.js PAGE OUT KEYS...: types each group of KEYS into the page in turn and writes the
 // canvas's grey bytes after each, top row first, one after another to OUT.

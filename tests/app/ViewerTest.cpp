@@ -1,11 +1,16 @@
-// The viewer's logic apart from OpenGL: the status line and what each key does to the state.
+// The viewer's logic apart from OpenGL: the status line, what each key does to the state, and
+// how a picture is taken.
 #include "KeyCommands.h"
 #include "TestSupport.h"
 #include "Viewer.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -83,6 +88,82 @@ TEST_F(ViewerState, KeysWithoutACommandChangeNothing)
     }
     EXPECT_EQ(coefficients(), before);
     EXPECT_EQ(std::string(g_statusText), status) << "the status line shows both flags and the scale";
+}
+
+// An uncompressed TGA file of `side` × `side` pixels of `depth` bits, bottom row first, byte i
+// of the pixel block being i × 7 mod 256; read back through the reader into `image`.
+void loadTga(TGAReadWrite& image, int side, int depth)
+{
+    std::vector<unsigned char> file(18, 0);
+    file[2] = depth == 8 ? 3 : 2;
+    file[12] = static_cast<unsigned char>(side);
+    file[14] = static_cast<unsigned char>(side);
+    file[16] = static_cast<unsigned char>(depth);
+    for (int i = 0; i < side * side * depth / 8; ++i)
+        file.push_back(static_cast<unsigned char>(i * 7));
+    char path[] = "/tmp/viewer_tests.XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_NE(fd, -1);
+    close(fd);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    image.load(path);
+    std::remove(path);
+}
+
+class TakeImage : public ViewerState {
+protected:
+    void SetUp() override
+    {
+        ViewerState::SetUp();
+        g_imageSize = n;
+    }
+    void TearDown() override { g_imageSize = 512; }
+};
+
+TEST_F(TakeImage, StartsAfreshOnTheGreyValuesWhateverCameBefore)
+{
+    // A transform of another side too, as before the first picture on the page.
+    for (const int side : {n, 2 * n}) {
+        g_transform.setSize(side);
+        g_transform.setData(makeImage(side).data());
+        for (const char key : std::string("NsfBB"))
+            applyKey(static_cast<unsigned char>(key));
+        TGAReadWrite image;
+        loadTga(image, n, 8);
+        takeImage(image);
+        std::vector<float> expected;
+        for (int i = 0; i < n * n; ++i)
+            expected.push_back(static_cast<float>(static_cast<unsigned char>(i * 7)) * byteScale());
+        EXPECT_EQ(coefficients(), expected);
+        EXPECT_EQ(lengths(g_transform), (std::vector<int>{n, n, 2 * n, 2 * n}));
+        EXPECT_EQ(g_scale, 1.0f);
+        EXPECT_STREQ(g_statusText,
+                     "Time/Wavelet Domain      Transform: Un-Normalized / Non-Standard      Scale (1.000000)");
+    }
+}
+
+TEST_F(TakeImage, RefusesAnotherSizeOrTrueColourAndChangesNothing)
+{
+    for (const char key : std::string("NfB"))
+        applyKey(static_cast<unsigned char>(key));
+    const std::vector<float> before = coefficients();
+    const std::vector<int> lengthsBefore = lengths(g_transform);
+    const std::string status = g_statusText;
+    for (const auto& [side, depth] : {std::pair{n / 2, 8}, std::pair{2 * n, 8}, std::pair{n, 24}}) {
+        TGAReadWrite image;
+        loadTga(image, side, depth);
+        try {
+            takeImage(image);
+            ADD_FAILURE() << side << " × " << side << " at " << depth << " bits was taken";
+        } catch (const char* message) {
+            EXPECT_STREQ(message, "Orlinde: improper image format.");
+        }
+    }
+    EXPECT_EQ(coefficients(), before);
+    EXPECT_EQ(lengths(g_transform), lengthsBefore);
+    EXPECT_EQ(g_scale, 2.0f);
+    EXPECT_EQ(std::string(g_statusText), status);
 }
 
 } // namespace

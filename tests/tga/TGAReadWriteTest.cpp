@@ -1,5 +1,6 @@
 #include "TGAReadWrite.h"
 #include "SysCallFaults.h"
+#include "TestFiles.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,36 +23,9 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 const std::string kUnreadable = "TGAReadWrite: Unable to read file";
 const std::string kUnusable = "TGAReadWrite: Unable to read file.";
 constexpr float kSentinel = -7.0f;
-
-struct Header {
-    uint8_t imageType;
-    uint8_t pixelDepth;
-    uint16_t width;
-    uint16_t height;
-    uint8_t descriptor = 0;
-    uint8_t idLength = 0;
-    uint8_t colorMapType = 0;
-    uint16_t colorMapLength = 0;
-    uint8_t colorMapDepth = 0;
-};
-
-// The 18 header bytes followed by `body` (image ID, colour map, pixels, trailer as the case needs).
-Bytes tgaFile(const Header& h, const Bytes& body = {})
-{
-    Bytes f = {h.idLength, h.colorMapType, h.imageType, 0x34, 0x12,
-               static_cast<unsigned char>(h.colorMapLength & 0xFF),
-               static_cast<unsigned char>(h.colorMapLength >> 8), h.colorMapDepth, 1, 2, 3, 4,
-               static_cast<unsigned char>(h.width & 0xFF), static_cast<unsigned char>(h.width >> 8),
-               static_cast<unsigned char>(h.height & 0xFF), static_cast<unsigned char>(h.height >> 8),
-               h.pixelDepth, h.descriptor};
-    f.insert(f.end(), body.begin(), body.end());
-    return f;
-}
 
 // Each byte b as b × k rounded once: the product of a byte and a 24-bit significand is exact
 // in double.
@@ -98,32 +72,6 @@ bool convertsNothing(const TGAReadWrite& r)
     const Converted c = convert(r, 0);
     return c.result == 0 && c.tailIntact;
 }
-
-class TempDir {
-public:
-    TempDir()
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") + "/tga_tests.XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::abort();
-        }
-        path_ = pattern;
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string file(const std::string& name, const Bytes& bytes) const
-    {
-        const std::string p = path_ + "/" + name;
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return p;
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 // A 3 × 2 grey picture stored top row first, used as "the file held before".
 const Bytes kPreviousPixels = {1, 2, 3, 4, 5, 6};

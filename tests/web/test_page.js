@@ -10,7 +10,7 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { after, before, test } = require('node:test');
-const { N, openPage, canvasGrey, coefficients, text } = require('../../web/driver');
+const { N, openPage, loadPage, canvasGrey, coefficients, text } = require('../../web/driver');
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orlinde-web-'));
 const sample = (name) => path.join(__dirname, '..', '..', 'samples', `${name}.tga`);
@@ -42,9 +42,10 @@ async function state() {
           digest(await canvasGrey(page))];
 }
 
-// Opening a sample starts afresh, as the desktop starts.
+// Opening a sample starts afresh, as the desktop starts; the keys then go to the page.
 async function start(name, keys) {
   await page.selectOption('#sample', name);
+  await page.evaluate(() => document.activeElement.blur());
   for (const key of keys)
     await page.keyboard.press({ '\x1b': 'Escape', ' ': 'Space' }[key] ?? key);
 }
@@ -88,14 +89,33 @@ test('#open takes a TGA as the desktop does, a PNG cut, scaled and in Pillow\'s 
   await open(picture('grey.tga'));
   await page.keyboard.type('fB');
   await assertShows(native(picture('grey.tga'), 'fB'), 'grey.tga after "fB"');
+  assert.strictEqual(await text(page, 'picture-name'),
+                     'Shown: grey.tga, a 512 × 512 grey TGA file taken as is.');
   await open(picture('colour.png'));
   await assertShows(native(picture('colour.tga'), ''), 'colour.png, its centred square');
+  await open(picture('portrait.png'));
+  await assertShows(native(picture('portrait.tga'), ''), 'portrait.png, its centred square');
+  assert.strictEqual(await text(page, 'picture-name'), 'Shown: portrait.png (512 × 700, cut to ' +
+                     'its centred 512 × 512 square, turned grey).');
   await open(picture('blocks.png'));
   const shown = floats(await coefficients(page));
   const expected = floats(native(picture('blocks.tga'), '').coefficients);
   // Halved, the blocks' insides come out the same whatever the scaling filter; their edges not.
   const inside = (i) => [i % N, Math.floor(i / N)].every((x) => x % 32 >= 2 && x % 32 < 30);
   assert.ok(shown.every((v, i) => !inside(i) || Object.is(v, expected[i])), 'blocks.png inside');
+  assert.strictEqual(await text(page, 'picture-name'), 'Shown: blocks.png (1280 × 1024, cut to ' +
+                     'its centred 1024 × 1024 square, scaled to 512 × 512, turned grey).');
+  // A file dropped anywhere on the page opens as one chosen.
+  const bytes = fs.readFileSync(picture('grey.tga')).toString('base64');
+  const dataTransfer = await page.evaluateHandle((base64) => {
+    const transfer = new DataTransfer();
+    const file = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    transfer.items.add(new File([file], 'dropped.tga'));
+    return transfer;
+  }, bytes);
+  await page.dispatchEvent('main', 'drop', { dataTransfer });
+  await page.waitForFunction(() => /dropped/.test(document.getElementById('picture-name').textContent));
+  await assertShows(native(picture('grey.tga'), ''), 'grey.tga dropped');
 });
 
 test('a refused file leaves its message and changes nothing', async () => {
@@ -135,12 +155,12 @@ test('the signed view and the readout, which the window does not have', async ()
   await page.hover('#picture', { position: { x: 300.5, y: 100.5 } });
   await page.keyboard.press('R');
   const readout = await text(page, 'readout');
-  assert.match(readout, /^row 411, column 300: /);
+  assert.match(readout, /^row 411, column 300: \S+ — not transformed yet$/);
   const value = floats(await coefficients(page))[411 * N + 300];
-  assert.strictEqual(Math.fround(Number(readout.split(': ')[1])), value, readout);
+  assert.strictEqual(Math.fround(Number(readout.split(/: | /)[4])), value, readout);
 });
 
-test('keep the largest keeps every value at least the m-th largest; the PSNR shows the cost',
+test('keep the largest keeps exactly m values, ties to the lower index; the PSNR shows the cost',
      async () => {
   await start('testcard', '');
   assert.strictEqual(await text(page, 'psnr'), '∞');
@@ -150,14 +170,341 @@ test('keep the largest keeps every value at least the m-th largest; the PSNR sho
   await page.fill('#keep', '5');
   await page.click('#compress');
   const m = Math.ceil(0.05 * N * N);
-  const threshold = Float32Array.from(decomposed, Math.abs).sort()[N * N - m];
-  const kept = decomposed.map((v) => (Math.abs(v) >= threshold ? v : 0));
-  const count = decomposed.filter((v) => Math.abs(v) >= threshold).length;
-  assert.ok(count > m, 'values tied at the threshold all stay');
-  assert.strictEqual(await text(page, 'kept'), `Kept ${count} of ${N * N} coefficients.`);
+  const order = Array.from(decomposed.keys())
+    .sort((a, b) => Math.abs(decomposed[b]) - Math.abs(decomposed[a]) || a - b);
+  const kept = new Float32Array(N * N);
+  for (const i of order.slice(0, m))
+    kept[i] = decomposed[i];
+  const threshold = Math.abs(decomposed[order[m - 1]]);
+  assert.ok(decomposed.filter((v) => Math.abs(v) >= threshold).length > m, 'the budget cuts ties');
+  assert.strictEqual(await text(page, 'kept'), `Kept ${m} of ${N * N} coefficients.`);
   assert.ok((await coefficients(page)).equals(Buffer.from(kept.buffer)), 'kept coefficients');
   await page.keyboard.press('R');
   const restored = floats(await coefficients(page));
   const sum = restored.reduce((total, v, i) => total + (v - original[i]) ** 2, 0);
   assert.strictEqual(await text(page, 'psnr'), `${(10 * Math.log10(N * N / sum)).toFixed(2)} dB`);
+});
+
+test('every control says what it does, F and f apart, every text at 4.5:1 or more', async () => {
+  await start('testcard', '');
+  const names = [];
+  for (const key of 'FfRrNSBb') {
+    const button = page.locator(`#keys button[data-key="${key}"]`);
+    // The accessible name is what a screen reader says: the words and the key.
+    const name = (await button.evaluate((b) => b.textContent)).trim();
+    await page.getByRole('button', { name, exact: true }).waitFor();
+    assert.match(name, new RegExp(`^\\w[\\w /]+ \\(${key}\\)$`), key);
+    names.push(name.toLowerCase());
+  }
+  assert.strictEqual(new Set(names).size, names.length, `distinct names: ${names}`);
+  for (const id of ['open', 'sample', 'mode', 'scale', 'keep', 'signed', 'blocks', 'grid-size',
+                    'grid-text'])
+    assert.ok(await page.locator(`#${id}`).evaluate((e) => e.labels.length > 0), `#${id} label`);
+  // Text colour against the first opaque background behind it, as WCAG defines the ratio.
+  const lowest = () => page.evaluate(() => {
+    const luminance = (colour) => {
+      const [r, g, b] = colour.match(/[\d.]+/g).map(Number).map((v) => v / 255)
+        .map((v) => (v <= 0.04045 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4));
+      return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    };
+    const background = (element) => {
+      for (let e = element; e; e = e.parentElement) {
+        const colour = getComputedStyle(e).backgroundColor;
+        if (!/rgba\(.*, 0\)$/.test(colour) && colour !== 'transparent')
+          return colour;
+      }
+      return 'rgb(255, 255, 255)';
+    };
+    let worst = { ratio: Infinity };
+    for (const element of document.querySelectorAll('body *')) {
+      const hasText = [...element.childNodes].some((c) => c.nodeType === 3 && c.data.trim()) ||
+                      (/^(INPUT|TEXTAREA)$/.test(element.tagName) && element.value);
+      if (!hasText || element.getClientRects().length === 0)
+        continue;
+      const [a, b] = [getComputedStyle(element).color, background(element)].map(luminance);
+      const ratio = (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
+      if (ratio < worst.ratio)
+        worst = { ratio, what: element.outerHTML.slice(0, 80) };
+    }
+    return worst;
+  });
+  await page.locator('#help summary').click();
+  await page.fill('#keep', '200');
+  await page.click('#compress');
+  let worst = await lowest();
+  assert.ok(worst.ratio >= 4.5, JSON.stringify(worst));
+  await page.selectOption('#mode', 'numbers');
+  await page.check('#signed');
+  worst = await lowest();
+  assert.ok(worst.ratio >= 4.5, `numbers mode: ${JSON.stringify(worst)}`);
+  await page.uncheck('#signed');
+  await page.locator('#help summary').click();
+  await page.selectOption('#mode', 'picture');
+});
+
+test('without WebAssembly the page says so', async () => {
+  const bare = await browser.newPage();
+  await bare.addInitScript(() => { delete window.WebAssembly; });
+  await bare.goto(require('url').pathToFileURL(process.env.ORLINDE_WEB_PAGE).href);
+  await bare.waitForSelector('body[data-ready="failed"]');
+  assert.match(await text(bare, 'message'), /needs WebAssembly/);
+  await bare.close();
+});
+
+test('letters are commands only outside fields and lists; Space and Enter stay the browser\'s',
+     async () => {
+  await start('testcard', '');
+  const expect = async (keys, what) =>
+    assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
+  // A ticked box and a pressed button keep the focus; Space and Enter then act on them alone.
+  await page.locator('#signed').focus();
+  await page.keyboard.press('Space');
+  assert.ok(await page.isChecked('#signed'), 'Space ticks the focused box');
+  await page.keyboard.press('f');
+  await expect('f', 'f with the box focused');
+  await page.locator('#keys button[data-key="f"]').focus();
+  await page.keyboard.press('Enter');
+  await expect('ff', 'Enter on the focused f button: one pass');
+  await page.keyboard.press('Space');
+  await expect('fff', 'Space on it: one more');
+  await page.uncheck('#signed');
+  // Typed into a field or a list, or with Ctrl, Alt or Meta: not a command.
+  await page.locator('#keep').focus();
+  await page.keyboard.type('N');
+  await page.locator('#mode').focus();
+  await page.keyboard.press('s');
+  await page.locator('#keys button[data-key="f"]').focus();
+  for (const chord of ['Control+b', 'Alt+B', 'Meta+N'])
+    await page.keyboard.press(chord);
+  await expect('fff', 'letters in fields, lists and with modifiers');
+  // A list chosen from with the mouse gives the keys back.
+  await page.locator('#sample').focus();
+  await page.dispatchEvent('#sample', 'pointerdown');
+  await page.selectOption('#sample', 'testcard');
+  await page.keyboard.press('s');
+  await expect('s', 'the sample chosen anew, then s');
+  // Enter in the percentage box keeps the largest, as the button does.
+  await page.fill('#keep', '50');
+  await page.press('#keep', 'Enter');
+  assert.match(await text(page, 'kept'), new RegExp(`^Kept \\d+ of ${N * N} coefficients.$`));
+});
+
+test('a phone shows the picture, scaled, and the step buttons together', async () => {
+  const layout = async (viewport, isMobile) => {
+    const phone = await loadPage(browser, process.env.ORLINDE_WEB_PAGE,
+                                 { viewport, isMobile, hasTouch: isMobile });
+    const seen = await phone.evaluate(() => {
+      const box = (e) => document.querySelector(e).getBoundingClientRect();
+      const inView = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth &&
+                            r.bottom <= innerHeight;
+      const status = document.getElementById('status');
+      return { scrolls: document.documentElement.scrollWidth > innerWidth,
+               side: box('#picture').width,
+               together: ['#status', '#picture', '#keys'].every((e) => inView(box(e))),
+               statusLines: Math.round(status.getBoundingClientRect().height /
+                                       parseFloat(getComputedStyle(status).lineHeight)) };
+    });
+    return { context: phone.context(), phone, seen };
+  };
+  for (const [width, height] of [[390, 844], [844, 390]]) {
+    const { context, phone, seen } = await layout({ width, height }, true);
+    const what = `${width} × ${height}: ${JSON.stringify(seen)}`;
+    assert.ok(!seen.scrolls && seen.together && seen.side < N, what);
+    if (width === 390) {
+      assert.ok(seen.statusLines > 1, `the status line wraps: ${what}`);
+      // A tap reads the entry under the finger through the picture's scaling.
+      await phone.tap('#picture', { position: { x: 200, y: 100 } });
+      const [row, column] = [N - 1 - Math.floor(100 * N / seen.side),
+                             Math.floor(200 * N / seen.side)];
+      assert.match(await text(phone, 'readout'), new RegExp(`^row ${row}, column ${column}: `));
+    }
+    await context.close();
+  }
+  const { context, seen } = await layout({ width: 560, height: 640 }, false);
+  assert.strictEqual(seen.side, N, 'one to one from 560 × 640');
+  await context.close();
+});
+
+// The independent model of the pass log and of a matrix's transform (lab_model.py).
+function model(what, keys, input) {
+  const run = spawnSync('/usr/bin/python3', [path.join(__dirname, 'lab_model.py'), what, keys],
+                        { input, maxBuffer: 64 * N * N,
+                          env: { ...process.env, PYTHONPATH: path.join(__dirname, '..', 'wavelet') } });
+  assert.strictEqual(run.status, 0, run.stderr.toString());
+  return run.stdout;
+}
+
+// Deterministic key sequences from the command letters.
+function randomKeys(seed, length) {
+  let state = seed;
+  let keys = '';
+  for (let i = 0; i < length; ++i) {
+    state = (state * 1103515245 + 12345) % 2147483648;
+    keys += 'FfRrNSff'[state % 8];
+  }
+  return keys;
+}
+
+test('#where counts the levels in effect and #warning speaks exactly when a step would go wrong',
+     async () => {
+  const sequences = ['fR', 'FrR', 'FsR', 'NFN', 'fF', 'FrRrR', 'SfffNRr', 'ffNrr',
+                     ...[1, 2, 3, 4].map((seed) => randomKeys(seed, 14))];
+  for (const keys of sequences) {
+    await start('testcard', '');
+    const expected = JSON.parse(model('levels', keys));
+    for (let i = 0; i < keys.length; ++i) {
+      await page.keyboard.press(keys[i]);
+      const shown = await page.evaluate(() => {
+        const where = document.getElementById('where');
+        return [Number(where.dataset.rowLevels), Number(where.dataset.columnLevels),
+                document.getElementById('warning').textContent === ''];
+      });
+      assert.deepStrictEqual(shown, expected[i], `"${keys.slice(0, i + 1)}"`);
+    }
+  }
+});
+
+test('undo takes back each command bit for bit, redo makes it again', async () => {
+  await start('testcard', '');
+  assert.ok(await page.isDisabled('#undo'), 'a picture opens with no history');
+  const whole = async () => [...await state(), await text(page, 'where'),
+                             await text(page, 'warning'), await page.inputValue('#scale')];
+  const commands = [
+    ...'fNfSBFr'.split('').map((key) => () => page.keyboard.press(key)),
+    async () => { await page.fill('#keep', '5'); await page.click('#compress'); },
+    async () => { await page.fill('#scale', '37.5'); await page.press('#scale', 'Enter'); },
+    () => page.click('#auto'),
+    () => page.click('#reset'),
+    () => page.keyboard.press('n'),
+  ];
+  for (const [i, run] of commands.entries()) {
+    const before = await whole();
+    await run();
+    const after = await whole();
+    assert.notDeepStrictEqual(after, before, `command ${i} changes something`);
+    await page.locator('#keys button[data-key="f"]').focus();
+    await page.keyboard.press('Control+z');
+    assert.deepStrictEqual(await whole(), before, `command ${i} undone`);
+    await page.keyboard.press(i % 2 ? 'Control+y' : 'Control+Shift+Z');
+    assert.deepStrictEqual(await whole(), after, `command ${i} redone`);
+  }
+  // A command that changes nothing leaves nothing to undo; in a text field Ctrl+Z is its own.
+  await start('testcard', 'b');
+  assert.ok(await page.isDisabled('#undo'), 'b at scale 1');
+  const before = await whole();
+  await page.keyboard.press('f');
+  await page.locator('#keep').focus();
+  await page.keyboard.press('Control+z');
+  assert.notDeepStrictEqual(await whole(), before, 'Ctrl+Z in the percentage box');
+  await page.click('#undo');
+  assert.deepStrictEqual(await whole(), before, '#undo');
+});
+
+test('#blocks outlines the blocks over the picture, whose pixels stay; the readout names them',
+     async () => {
+  await start('testcard', 'ff');
+  const pixels = await canvasGrey(page);
+  await page.check('#blocks');
+  assert.ok((await canvasGrey(page)).equals(pixels), '#picture unchanged');
+  const geometry = await page.evaluate(() => {
+    const overlay = document.getElementById('overlay');
+    const alpha = (x, y) => overlay.getContext('2d').getImageData(x, y, 1, 1).data[3];
+    const [a, b] = ['overlay', 'picture'].map((id) =>
+      JSON.stringify(document.getElementById(id).getBoundingClientRect()));
+    // One level: the outlines split the picture in four at its middle.
+    return { same: a === b, onEdge: alpha(256, 100) > 0 && alpha(100, 256) > 0,
+             inside: alpha(128, 100) + alpha(400, 400) };
+  });
+  assert.deepStrictEqual(geometry, { same: true, onEdge: true, inside: 0 });
+  // Through the overlay to the picture; its top row is the array's last.
+  const names = [[100, 400, 'average'], [400, 400, 'level 1 row detail (vertical edges)'],
+                 [100, 100, 'level 1 column detail (horizontal edges)'],
+                 [400, 100, 'level 1 diagonal detail']];
+  for (const [x, y, name] of names) {
+    await page.hover('#picture', { position: { x, y } });
+    assert.strictEqual((await text(page, 'readout')).split(' — ')[1], name, `at ${x}, ${y}`);
+  }
+  await page.uncheck('#blocks');
+  assert.ok(await page.evaluate(() => {
+    const overlay = document.getElementById('overlay');
+    return overlay.getContext('2d').getImageData(0, 0, overlay.width, overlay.height).data
+      .every((v) => v === 0);
+  }), 'unticked, no outline');
+});
+
+test('a typed scale, the automatic one, and refusals', async () => {
+  await start('testcard', '');
+  await page.fill('#scale', '37.5');
+  await page.press('#scale', 'Enter');
+  assert.match(await text(page, 'status'), / {6}Scale \(37\.500000\)$/);
+  for (const bad of ['0', '-2', ''] ) {
+    await page.fill('#scale', bad);
+    await page.press('#scale', 'Enter');
+    assert.match(await text(page, 'status'), /Scale \(37\.500000\)$/, `"${bad}" refused`);
+    assert.strictEqual(await text(page, 'message'), 'The scale must be a positive number.');
+  }
+  await page.click('#auto');
+  assert.strictEqual(await page.inputValue('#scale'), '1', 'nothing decomposed: 1');
+  await page.keyboard.press('F');
+  await page.click('#auto');
+  const scale = Number(await page.inputValue('#scale'));
+  // The 99th percentile of the details' magnitudes shows as full white.
+  const details = floats(await coefficients(page)).map(Math.abs).filter((_, i) => i !== 0).sort();
+  const percentile = details[Math.ceil(0.99 * details.length) - 1];
+  assert.ok(Math.abs(scale * percentile - 1) < 1e-3, `${scale} × ${percentile}`);
+});
+
+test('numbers mode: every cell the transform of its matrix, bit for bit; edits, pasting, undo',
+     async () => {
+  await start('testcard', 'f');
+  const picture = await state();
+  await page.selectOption('#mode', 'numbers');
+  await page.evaluate(() => document.activeElement.blur());
+  // The grid as written, row 0 on top, each cell read back as a 32-bit float.
+  const cells = () => page.$$eval('#grid tbody tr', (rows) =>
+    rows.map((row) => [...row.querySelectorAll('input')].map((input) => input.value)));
+  const asFloats = (grid) => Float32Array.from(grid.flat(), Number);
+  const start8 = await page.inputValue('#grid-text');
+  assert.strictEqual((await cells()).length, 8);
+  const keys = 'fNffSfBRnFr';
+  const expected = model('numbers', keys, start8);
+  for (let i = 0; i < keys.length; ++i) {
+    await page.keyboard.press(keys[i]);
+    const grid = await cells();
+    const want = expected.subarray(4 * 64 * i, 4 * 64 * (i + 1));
+    assert.ok(Buffer.from(asFloats(grid).buffer).equals(want), `cells after "${keys.slice(0, i + 1)}"`);
+    assert.ok((await coefficients(page)).equals(want), `array after "${keys.slice(0, i + 1)}"`);
+    assert.strictEqual(await page.inputValue('#grid-text'),
+                       grid.map((r) => `${r.join(' ')}\n`).join(''), 'the matrix as text');
+  }
+  // A pasted matrix becomes the start; a malformed one is refused, naming where.
+  await page.fill('#grid-text', '1\t2,3 4\n5 6 7 8\n9 10 11 12\n13 14 15 16');
+  await page.click('#grid-set');
+  assert.strictEqual(await page.inputValue('#grid-size'), '4');
+  const pasted = await state();
+  const malformed = '1 2 3 4\n5 6 x 8\n9 10 11 12\n13 14 15 16';
+  await page.fill('#grid-text', malformed);
+  await page.click('#grid-set');
+  assert.match(await text(page, 'message'), /^Row 2, column 3: /);
+  assert.strictEqual(await page.inputValue('#grid-text'), malformed, 'left to be mended');
+  assert.deepStrictEqual(await state(), pasted, 'a refused matrix changes nothing');
+  // One detail changed and reconstructed: its basis function.
+  await page.keyboard.type('F');
+  await page.fill('#grid [aria-label="row 0, column 1"]', '0.5');
+  await page.press('#grid [aria-label="row 0, column 1"]', 'Enter');
+  const edited = await cells();
+  assert.strictEqual(edited[0][1], '0.5');
+  await page.evaluate(() => document.activeElement.blur());
+  await page.keyboard.press('Control+z');
+  assert.notStrictEqual((await cells())[0][1], '0.5', 'the edit undone');
+  await page.fill('#grid [aria-label="row 2, column 2"]', '1,5');
+  await page.press('#grid [aria-label="row 2, column 2"]', 'Enter');
+  assert.match(await text(page, 'message'), /not a number/);
+  // Each mode keeps its own state.
+  const numbers = await state();
+  await page.selectOption('#mode', 'picture');
+  assert.deepStrictEqual(await state(), picture, 'the picture as it was left');
+  await page.selectOption('#mode', 'numbers');
+  assert.deepStrictEqual(await state(), numbers, 'the matrix as it was left');
+  await page.selectOption('#mode', 'picture');
 });

@@ -18,10 +18,8 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        g_transform.setSize(g_imageSize);
         g_image.load(argv[1]);
-        checkImageFormat(g_image);
-        handOverImage(g_image);
+        takeImage(g_image);
     } catch (const char* message) {
         std::fprintf(stderr, "%s\n", message);
         return 1;

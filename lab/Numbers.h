@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Numbers as a learner reads and types them.
+
+// The shortest decimal that reads back to the same 32-bit float ("550", "-130", "0.5",
+// "0.70710677"), written plainly from 1e-7 up to 1e21 and with an exponent beyond ("1.5e-8").
+// The library's float to_chars is not available everywhere this runs, hence our own.
+std::string shortestDecimal(float value);
+// The same for a double, as a percentage typed in is kept.
+std::string shortestDecimal(double value);
+
+// A finite 32-bit float from the whole of `text` (a decimal point, not a comma; blanks around it
+// allowed), or false.
+bool parseFloat(const std::string& text, float& value);
+
+// A square matrix of side 4, 8 or 16 pasted from a spreadsheet or a book: rows on lines, numbers
+// between spaces, tabs or commas, blank lines ignored. `values` gets the rows in order.
+struct ParsedMatrix {
+    bool ok = false;
+    int size = 0;
+    std::vector<float> values;
+    // Names the first bad row and column (counted from 1, as the text is read) when not ok.
+    std::string message;
+};
+
+ParsedMatrix parseMatrix(const std::string& text);
+
+// `values` (size × size, rows in order) as parseMatrix reads it: rows on lines, numbers separated
+// by single spaces, each as shortestDecimal writes it.
+std::string matrixText(const float* values, int size);

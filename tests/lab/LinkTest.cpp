@@ -1,0 +1,105 @@
+// A link holds the state as plain text; replaying its commands gives the state bit for bit.
+
+#include "Link.h"
+#include "Session.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+TEST(Link, ReadsWhatItWritesAndListsWhatItIgnores)
+{
+    const Link link = parseLink("#sample=scene&do=N,F,B,B,keep:5,R,x,keep:0,set:1:2&signed=1&"
+                                "view=difference&colour=red");
+    EXPECT_EQ(link.sample, "scene");
+    EXPECT_EQ(link.commands, (std::vector<std::string>{"N", "F", "B", "B", "keep:5", "R"}));
+    EXPECT_TRUE(link.signedView);
+    EXPECT_EQ(link.view, "difference");
+    EXPECT_EQ(link.ignored,
+              (std::vector<std::string>{"do: x", "do: keep:0", "do: set:1:2", "colour=red"}));
+    EXPECT_EQ(formatLink(link), "sample=scene&do=N,F,B,B,keep:5,R&signed=1&view=difference");
+
+    const Link numbers = parseLink("mode=numbers&grid=1,2,3,4;5,6,7,8;9,10,11,12;13,14,15,16.5&"
+                                   "do=f,set:0:3:-2.5,scale:0.25,auto,reset");
+    EXPECT_TRUE(numbers.numbers);
+    EXPECT_EQ(numbers.commands.size(), 5u);
+    EXPECT_TRUE(numbers.ignored.empty());
+    EXPECT_EQ(formatLink(parseLink(formatLink(numbers))), formatLink(numbers));
+    // A grid that is no square matrix, or one without numbers mode, is ignored.
+    EXPECT_EQ(parseLink("mode=numbers&grid=1,2;3").grid, "");
+    EXPECT_EQ(parseLink("grid=1,2,3,4;5,6,7,8;9,10,11,12;13,14,15,16").ignored.size(), 1u);
+}
+
+TEST(Link, ReplayGivesTheSameStateAsTheCommandsByHand)
+{
+    const int n = 64;
+    const auto image = makeImage(n);
+    WaveletTransform byHandTransform, replayedTransform;
+    float byHandScale = 1.0f, replayedScale = 1.0f;
+    Session byHand(byHandTransform, byHandScale, false);
+    Session replayed(replayedTransform, replayedScale, false);
+    byHand.open(image.data(), n);
+    replayed.open(image.data(), n);
+
+    KeepResult kept{};
+    byHand.key('N');
+    byHand.key('F');
+    byHand.key('b');  // changes nothing, so the link does not carry it
+    byHand.keepLargest(2.5, kept);
+    byHand.setScale(1.0f / 3.0f);
+    byHand.key('R');
+    byHand.autoScale();
+    byHand.key('S');
+    byHand.undo();
+
+    Link link;
+    link.sample = "testcard";
+    link.commands = byHand.commands();
+    const std::string text = formatLink(link);
+    EXPECT_EQ(text, "sample=testcard&do=N,F,keep:2.5,scale:0.33333334,R,auto");
+    for (const std::string& command : parseLink(text).commands)
+        ASSERT_EQ(replayed.run(command), 1) << command;
+    EXPECT_EQ(std::memcmp(byHand.values(), replayed.values(), image.size() * sizeof(float)), 0);
+    EXPECT_EQ(byHand.status(), replayed.status());
+    EXPECT_EQ(replayed.commands(), byHand.commands());
+    EXPECT_EQ(replayed.run("keep:abc"), -1);
+}
+
+TEST(Views, DifferenceAndKeptFollowTheirDefinitions)
+{
+    const int n = 16;
+    const auto image = makeImage(n);
+    WaveletTransform transform;
+    float scale = 1.0f;
+    Session session(transform, scale, false);
+    session.open(image.data(), n);
+    session.key('F');
+    KeepResult kept{};
+    session.keepLargest(25, kept);
+    std::vector<unsigned char> rgba;
+    session.render(View::kept, false, rgba);
+    int white = 0;
+    for (std::size_t i = 0; i < rgba.size(); i += 4)
+        white += rgba[i] == 255;
+    EXPECT_EQ(white, static_cast<int>(kept.kept));
+    // The passes that keep was made on are no longer in effect: all black.
+    session.key('r');
+    EXPECT_FALSE(session.keptViewShows());
+    session.render(View::kept, false, rgba);
+    for (std::size_t i = 0; i < rgba.size(); i += 4)
+        ASSERT_EQ(rgba[i], 0);
+
+    // One value raised by 0.25 above the start, the rest equal: 0.5 + 0.5 × 0.25 is 0.625, level
+    // 159.375, shown as 159; zero is 127.5, which rounds to the even 128. Array row 0 is the
+    // picture's bottom line, the last one shown.
+    session.reset();
+    session.setValue(0, 3, image[3] + 0.25f);
+    session.render(View::difference, false, rgba);
+    for (int line = 0; line < n; ++line)
+        for (int column = 0; column < n; ++column)
+            ASSERT_EQ(rgba[static_cast<std::size_t>(line * n + column) * 4],
+                      line == n - 1 && column == 3 ? 159 : 128) << line << ", " << column;
+}

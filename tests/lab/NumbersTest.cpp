@@ -1,0 +1,87 @@
+#include "Numbers.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+// Every float reads back from its text, and no decimal with one digit fewer would.
+TEST(Numbers, ShortestDecimalReadsBackAndIsShortest)
+{
+    EXPECT_EQ(shortestDecimal(550.0f), "550");
+    EXPECT_EQ(shortestDecimal(-130.0f), "-130");
+    EXPECT_EQ(shortestDecimal(0.5f), "0.5");
+    EXPECT_EQ(shortestDecimal(static_cast<float>(std::sqrt(0.5))), "0.70710677");
+    EXPECT_EQ(shortestDecimal(-0.0f), "-0");
+    EXPECT_EQ(shortestDecimal(1e21f), "1e+21");
+    EXPECT_EQ(shortestDecimal(1.5e-8f), "1.5e-8");
+    EXPECT_EQ(shortestDecimal(0.000125f), "0.000125");
+    EXPECT_EQ(shortestDecimal(16777216.0f), "16777216");
+    std::uint32_t seed = 2024;
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint32_t bits = nextRandom(seed);
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (!std::isfinite(value))
+            continue;
+        const std::string text = shortestDecimal(value);
+        float back = 0.0f;
+        ASSERT_TRUE(parseFloat(text, back)) << text;
+        ASSERT_EQ(std::memcmp(&back, &value, sizeof value), 0) << text;
+        // Significant digits: those of the mantissa without the zeros at either end.
+        std::string digitsOnly;
+        for (char c : text.substr(0, text.find('e')))
+            if (c >= '0' && c <= '9')
+                digitsOnly += c;
+        const auto first = digitsOnly.find_first_not_of('0');
+        const std::size_t digits = first == std::string::npos
+            ? 1 : digitsOnly.find_last_not_of('0') - first + 1;
+        if (digits > 1) {
+            char shorter[32];
+            std::snprintf(shorter, sizeof shorter, "%.*e", static_cast<int>(digits) - 2,
+                          static_cast<double>(value));
+            ASSERT_NE(std::strtof(shorter, nullptr), value) << text << " could be " << shorter;
+        }
+    }
+}
+
+TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
+{
+    std::vector<float> values(16);
+    for (int i = 0; i < 16; ++i)
+        values[i] = static_cast<float>(i) / 3.0f - 2.0f;
+    const ParsedMatrix back = parseMatrix(matrixText(values.data(), 4));
+    ASSERT_TRUE(back.ok) << back.message;
+    EXPECT_EQ(back.size, 4);
+    EXPECT_EQ(back.values, values);
+
+    const ParsedMatrix pasted = parseMatrix("\n1,2,3,4\r\n5\t6  7 8\n\n9 10 11 12\n-1 .5 1e3 +2\n");
+    ASSERT_TRUE(pasted.ok) << pasted.message;
+    EXPECT_EQ(pasted.values[13], 0.5f);
+    EXPECT_EQ(pasted.values[14], 1000.0f);
+
+    struct Bad {
+        const char* text;
+        const char* says;
+    };
+    const Bad bad[] = {
+        {"", "Row 1, column 1"},
+        {"1 2 3\n", "Row 1, column 4"},
+        {"1 2 3 4\n5 6 x 8\n", "Row 2, column 3: \"x\""},
+        {"1 2 3 4\n5 6 7 8\n9 10 11 1e39\n", "Row 3, column 4"},
+        {"1 2 3 4\n5 6 7 8\n9 10 11\n", "Row 3, column 4"},
+        {"1 2 3 4\n5 6 7 8 9\n", "Row 2, column 5"},
+        {"1 2 3 4\n5 6 7 8\n", "Row 3, column 1"},
+        {"1 2 3 4\n5 6 7 8\n1 2 3 4\n5 6 7 8\n9 9 9 9\n", "Row 5, column 1"},
+        {"1,5 2 3 4\n", "Row 1, column 5"},
+        {"1 2 nan 4\n", "Row 1, column 3"},
+    };
+    for (const Bad& b : bad) {
+        const ParsedMatrix m = parseMatrix(b.text);
+        EXPECT_FALSE(m.ok) << b.text;
+        EXPECT_EQ(m.message.rfind(b.says, 0), 0u) << b.text << " gave " << m.message;
+    }
+}

@@ -1,0 +1,187 @@
+// The pass log against the transform itself: the passes it plans for a key are exactly the ones
+// the drivers make, and its warning is empty exactly when the inverse keys would undo the passes.
+
+#include "Guidance.h"
+#include "PassLog.h"
+#include "TestSupport.h"
+#include "WaveletTransform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+void applyDriver(WaveletTransform& t, char key)
+{
+    switch (key) {
+    case 'F': t.decompose(); break;
+    case 'f': t.decomposeStep(); break;
+    case 'R': t.reconstruct(); break;
+    case 'r': t.reconstructStep(); break;
+    case 'N': t.setNormalized(!t.isNormalized()); break;
+    case 'S': t.setStandard(!t.isStandard()); break;
+    default: break;
+    }
+}
+
+// The kernel a planned pass names, made directly.
+void makePass(WaveletTransform& t, const Pass& p)
+{
+    const bool rows = p.direction == Direction::rows;
+    if (p.forward && rows)
+        p.normalized ? t.forwardRowsNormalized(p.count) : t.forwardRows(p.count);
+    else if (p.forward)
+        p.normalized ? t.forwardColumnsNormalized(p.count) : t.forwardColumns(p.count);
+    else if (rows)
+        p.normalized ? t.inverseRowsNormalized(p.count) : t.inverseRows(p.count);
+    else
+        p.normalized ? t.inverseColumnsNormalized(p.count) : t.inverseColumns(p.count);
+}
+
+bool sameArrays(const WaveletTransform& a, const WaveletTransform& b)
+{
+    const auto n = static_cast<std::size_t>(a.getSize());
+    return std::memcmp(a.getData(), b.getData(), n * n * sizeof(float)) == 0;
+}
+
+// Random key sequences, weighted towards the steps, from the start.
+std::string randomKeys(std::uint32_t& seed, int count)
+{
+    const char keys[] = "FfRrfrrfNS";
+    std::string sequence;
+    for (int i = 0; i < count; ++i)
+        sequence += keys[nextRandom(seed) % (sizeof keys - 1)];
+    return sequence;
+}
+
+} // namespace
+
+TEST(PassLog, PlansExactlyThePassesTheDriversMake)
+{
+    const int n = 32;
+    const auto image = makeImage(n);
+    std::uint32_t seed = 12345;
+    for (int trial = 0; trial < 200; ++trial) {
+        WaveletTransform byDriver, byPlan;
+        byDriver.setSize(n);
+        byPlan.setSize(n);
+        byDriver.setData(image.data());
+        byPlan.setData(image.data());
+        for (char key : randomKeys(seed, 12)) {
+            DriverState state = driverState(byDriver);
+            for (const Pass& pass : plannedPasses(state, static_cast<unsigned char>(key)))
+                makePass(byPlan, pass);
+            applyDriver(byDriver, key);
+            if (key == 'N' || key == 'S')
+                applyDriver(byPlan, key);
+            ASSERT_TRUE(sameArrays(byDriver, byPlan)) << "after " << key << " in trial " << trial;
+            ASSERT_EQ(lengths(byDriver), lengths(byPlan));
+            ASSERT_EQ(state.rowLength, byDriver.getRowLength());
+            ASSERT_EQ(state.columnLength, byDriver.getColumnLength());
+        }
+    }
+}
+
+// Follows keys on a transform and its log, as a session does.
+struct Followed {
+    WaveletTransform transform;
+    PassLog log;
+
+    explicit Followed(int n, const std::vector<float>& image)
+    {
+        transform.setSize(n);
+        transform.setData(image.data());
+    }
+    void press(const std::string& keys)
+    {
+        for (char key : keys) {
+            DriverState state = driverState(transform);
+            for (const Pass& pass : plannedPasses(state, static_cast<unsigned char>(key)))
+                log.record(pass);
+            applyDriver(transform, key);
+        }
+    }
+    std::string warning() const { return describeWarning(driverState(transform), log); }
+    std::string where() const { return describeWhere(driverState(transform), log, false); }
+};
+
+TEST(PassLog, LevelsFollowTheLengths)
+{
+    const int n = 64;
+    const auto image = makeImage(n);
+    std::uint32_t seed = 777;
+    for (int trial = 0; trial < 100; ++trial) {
+        Followed f(n, image);
+        for (char key : randomKeys(seed, 16)) {
+            f.press(std::string(1, key));
+            ASSERT_EQ(n >> f.log.rowLevels(), f.transform.getRowLength());
+            ASSERT_EQ(n >> f.log.columnLevels(), f.transform.getColumnLength());
+        }
+    }
+}
+
+// Whenever the warning is silent, R then restores the start up to float rounding; and the
+// sequences that go wrong are warned about before the key that spoils the array.
+TEST(PassLog, SilentWarningMeansRRestoresThePicture)
+{
+    const int n = 64;
+    const auto image = makeImage(n);
+    std::uint32_t seed = 4242;
+    int silent = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        Followed f(n, image);
+        f.press(randomKeys(seed, 1 + static_cast<int>(nextRandom(seed) % 10)));
+        if (!f.warning().empty())
+            continue;
+        ++silent;
+        f.press("R");
+        // After R only the half level that R leaves alone may remain; one r undoes it.
+        if (f.transform.getRowLength() != n)
+            f.press("r");
+        ASSERT_EQ(lengths(f.transform), (std::vector<int>{n, n, 2 * n, 2 * n}));
+        for (std::size_t i = 0; i < image.size(); ++i)
+            ASSERT_NEAR(f.transform.getData()[i], image[i], 1e-5) << "entry " << i;
+    }
+    EXPECT_GT(silent, 50);
+}
+
+TEST(PassLog, WarnsBeforeTheKeyThatSpoilsTheArray)
+{
+    const int n = 512;
+    const auto image = makeImage(n);
+    struct Case {
+        const char* keys;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"Fr", "R would not undo the passes in effect: half a level is in effect"},
+        {"FS", "made in the non-standard arrangement (S switches back)"},
+        {"NFN", "made with normalized details and the kernels are now plain (N switches back)"},
+        {"FrR", "The passes no longer undo each other"},
+    };
+    for (const Case& c : cases) {
+        Followed f(n, image);
+        f.press(c.keys);
+        EXPECT_NE(f.warning().find(c.says), std::string::npos) << c.keys << ": " << f.warning();
+    }
+    Followed fr(n, image);
+    fr.press("Fr");
+    EXPECT_NE(fr.warning().find("r is safe"), std::string::npos) << fr.warning();
+    // One row pass: R makes none, r undoes it, nothing to warn about.
+    Followed f(n, image);
+    f.press("f");
+    EXPECT_EQ(f.warning(), "");
+    EXPECT_EQ(f.where(), "Half a level is in effect: 0 of 9 levels and the row pass of the next; "
+                         "next f: a column pass over the whole 512 × 512 array; r undoes the row "
+                         "pass; R makes no pass now.");
+    // F after it keeps its own order and ends on a column pass, which r would not undo; R would.
+    f.press("F");
+    EXPECT_NE(f.warning().find("r would not undo the latest pass"), std::string::npos);
+    EXPECT_NE(f.warning().find("R is safe"), std::string::npos);
+    f.press("R");
+    EXPECT_EQ(f.where(), "Half a level is in effect: 0 of 9 levels and the row pass of the next; "
+                         "next f: a column pass over the whole 512 × 512 array; r undoes the row "
+                         "pass; R makes no pass now.");
+}

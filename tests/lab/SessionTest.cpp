@@ -1,0 +1,132 @@
+// Undo and redo take whole states back bit for bit; a command that changed nothing is not recorded.
+
+#include "Session.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct State {
+    std::vector<float> values;
+    std::vector<int> lengths;
+    bool standard;
+    bool normalized;
+    float scale;
+    PassLog log;
+
+    bool operator==(const State& o) const
+    {
+        return values.size() == o.values.size() &&
+               std::memcmp(values.data(), o.values.data(), values.size() * sizeof(float)) == 0 &&
+               lengths == o.lengths && standard == o.standard && normalized == o.normalized &&
+               std::memcmp(&scale, &o.scale, sizeof scale) == 0 && log == o.log;
+    }
+};
+
+struct Lab {
+    WaveletTransform transform;
+    float scale = 1.0f;
+    Session session{transform, scale, false};
+
+    State state() const
+    {
+        const auto n = static_cast<std::size_t>(transform.getSize());
+        return {std::vector<float>(transform.getData(), transform.getData() + n * n),
+                lengths(transform), transform.isStandard(), transform.isNormalized(), scale,
+                session.log()};
+    }
+};
+
+} // namespace
+
+TEST(Session, UndoAndRedoRestoreEveryCommandBitForBit)
+{
+    const int n = 64;
+    const auto image = makeImage(n);
+    Lab lab;
+    lab.session.open(image.data(), n);
+    KeepResult kept{};
+    const std::vector<std::function<bool()>> commands = {
+        [&] { return lab.session.key('F'); },       [&] { return lab.session.key('f'); },
+        [&] { return lab.session.key('R'); },       [&] { return lab.session.key('r'); },
+        [&] { return lab.session.key('N'); },       [&] { return lab.session.key('S'); },
+        [&] { return lab.session.key('B'); },       [&] { return lab.session.key('b'); },
+        [&] { return lab.session.setScale(2.5f); }, [&] { return lab.session.autoScale(); },
+        [&] { return lab.session.reset(); },        [&] { return lab.session.keepLargest(10, kept); },
+        [&] { return lab.session.setValue(3, 5, -7.5f); },
+    };
+    std::uint32_t seed = 31337;
+    std::vector<State> states{lab.state()};
+    for (int step = 0; step < 60; ++step) {
+        const State before = lab.state();
+        const bool changed = commands[nextRandom(seed) % commands.size()]();
+        ASSERT_EQ(changed, !(lab.state() == before)) << "step " << step;
+        if (changed)
+            states.push_back(lab.state());
+    }
+    // Back to the start, one command at a time, then forward again.
+    for (auto it = states.rbegin() + 1; it != states.rend(); ++it) {
+        ASSERT_TRUE(lab.session.undo());
+        ASSERT_TRUE(lab.state() == *it);
+    }
+    EXPECT_FALSE(lab.session.undo());
+    for (std::size_t i = 1; i < states.size(); ++i) {
+        ASSERT_TRUE(lab.session.redo());
+        ASSERT_TRUE(lab.state() == states[i]);
+    }
+    EXPECT_FALSE(lab.session.redo());
+    // A new command forgets what could be redone.
+    ASSERT_TRUE(lab.session.undo());
+    ASSERT_TRUE(lab.session.key('S'));
+    EXPECT_FALSE(lab.session.canRedo());
+}
+
+TEST(Session, KeepsAtLeast32PictureStepsWithinItsBudget)
+{
+    const int n = 512;
+    const auto image = makeImage(n);
+    Lab lab;
+    lab.session.open(image.data(), n);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(lab.session.key(i % 2 == 0 ? 'f' : 'r'));
+    int back = 0;
+    while (lab.session.undo())
+        ++back;
+    EXPECT_GE(back, 32);
+    EXPECT_LT(back, 50);
+    // Opening a picture starts a new history.
+    lab.session.open(image.data(), n);
+    EXPECT_FALSE(lab.session.canRedo());
+}
+
+TEST(Session, ResetAndANewStart)
+{
+    const int n = 8;
+    const auto image = makeImage(n);
+    const auto other = makeImage(16);
+    Lab lab;
+    lab.session.open(image.data(), n);
+    lab.session.key('N');
+    lab.session.key('F');
+    ASSERT_TRUE(lab.session.reset());
+    EXPECT_TRUE(lab.transform.isNormalized());
+    EXPECT_EQ(std::memcmp(lab.transform.getData(), image.data(), image.size() * sizeof(float)), 0);
+    EXPECT_EQ(lab.session.log().inEffect().size(), 0u);
+    EXPECT_FALSE(lab.session.reset());
+
+    ASSERT_TRUE(lab.session.replaceStart(other.data(), 16));
+    lab.session.key('F');
+    lab.session.reset();
+    EXPECT_EQ(std::memcmp(lab.transform.getData(), other.data(), other.size() * sizeof(float)), 0);
+    lab.session.undo();
+    lab.session.undo();
+    ASSERT_TRUE(lab.session.undo());
+    EXPECT_EQ(lab.session.size(), n);
+    EXPECT_EQ(lab.session.start(), image);
+}

@@ -1,0 +1,57 @@
+// Everything the page shows about the current mode's array, brought up to date after every
+// command: the status line, the picture or the grid, where the decomposition stands, the
+// warning, the history buttons, the scale and the PSNR.
+'use strict';
+
+const pictureContext = () => $('picture').getContext('2d');
+
+function drawPicture() {
+  const n = call.size();
+  const pixels = call.render($('signed').checked ? 1 : 0);
+  const image = new ImageData(n, n);
+  image.data.set(heapBytes(pixels, 4 * n * n));
+  pictureContext().putImageData(image, 0, 0);
+}
+
+function showWhere() {
+  const where = $('where');
+  where.textContent = call.where();
+  where.dataset.rowLevels = call.rowLevels();
+  where.dataset.columnLevels = call.columnLevels();
+  $('warning').textContent = call.warning();
+}
+
+function showPsnr() {
+  if (call.nothingDecomposed()) {
+    const db = call.psnr();
+    $('psnr').textContent = db === Infinity ? '∞' : `${db.toFixed(2)} dB`;
+  } else {
+    $('psnr').textContent = '(reconstruct fully to compare)';
+  }
+}
+
+function refresh() {
+  if (viewer === null)
+    return;
+  $('status').textContent = call.status();
+  if (call.mode() === 0)
+    drawPicture();
+  else
+    drawGrid();
+  showWhere();
+  $('undo').disabled = !call.canUndo();
+  $('redo').disabled = !call.canRedo();
+  $('scale').value = call.scaleText();
+  showPsnr();
+  drawBlocks();
+  showReadout();
+}
+
+// Runs a command and shows its outcome; a command clears the last refusal.
+function command(action) {
+  if (viewer === null)
+    return;
+  say('');
+  action();
+  refresh();
+}

@@ -1,0 +1,34 @@
+// The scale typed or set automatically, and keep-the-largest; Enter in either field applies it
+// once.
+'use strict';
+
+// Enter both commits the field (a change) and submits its form; the second finds nothing new.
+function applyScale() {
+  if ($('scale').value === call.scaleText())
+    return;
+  const value = Number($('scale').value);
+  command(() => call.setScale(value));
+  if (!(value > 0 && Number.isFinite(value)))
+    say('The scale must be a positive number.');
+}
+
+$('scale-form').addEventListener('submit', (event) => {
+  event.preventDefault();
+  applyScale();
+});
+$('scale').addEventListener('change', applyScale);
+$('auto').addEventListener('click', () => command(call.autoScale));
+
+$('keep-form').addEventListener('submit', (event) => {
+  event.preventDefault();
+  const percent = Number($('keep').value);
+  if (!(percent > 0 && percent <= 100)) {
+    $('kept').textContent = 'Give a percentage above 0 and at most 100.';
+    return;
+  }
+  const n = call.size();
+  let kept;
+  command(() => { kept = call.keep(percent); });
+  $('kept').textContent = `Kept ${kept} of ${n * n} coefficients.`;
+});
+$('signed').addEventListener('change', refresh);

@@ -1,0 +1,31 @@
+// The viewer's letter keys and the step buttons. A letter is a command unless it is typed into
+// a field or list, or held with Ctrl, Alt or Meta (the browser's); every other key, Space and
+// Enter on a focused button or checkbox among them, does what the browser makes it do.
+'use strict';
+
+const COMMANDS = 'FfRrNnSsBb';
+
+const press = (key) => command(() => call.key(key.charCodeAt(0)));
+
+document.addEventListener('keydown', (event) => {
+  if (event.ctrlKey || event.metaKey || event.altKey || !COMMANDS.includes(event.key) ||
+      event.key.length !== 1 || takesTyping(event.target))
+    return;
+  event.preventDefault();
+  press(event.key);
+});
+for (const button of $('keys').querySelectorAll('button'))
+  button.addEventListener('click', () => press(button.dataset.key));
+
+// A list chosen from with the mouse gives the keys back at once; from the keyboard it keeps the
+// focus, so that the arrow keys go on choosing.
+for (const select of document.querySelectorAll('select')) {
+  let byPointer = false;
+  select.addEventListener('pointerdown', () => { byPointer = true; });
+  select.addEventListener('keydown', () => { byPointer = false; });
+  select.addEventListener('change', () => {
+    if (byPointer)
+      select.blur();
+    byPointer = false;
+  });
+}

@@ -1,0 +1,123 @@
+// Numbers mode: a small array written as a matrix, row 0 on top, each cell its coefficient as
+// the shortest decimal, shaded as the picture would be, and editable; the whole matrix as text
+// to copy out or paste in.
+'use strict';
+
+// The cells' inputs, [row][column], for the grid's current size.
+let cells = [];
+
+function buildGrid(n) {
+  const table = document.createElement('table');
+  const head = table.createTHead().insertRow();
+  head.appendChild(document.createElement('th'));
+  for (let column = 0; column < n; ++column) {
+    const th = document.createElement('th');
+    th.scope = 'col';
+    th.textContent = column;
+    head.appendChild(th);
+  }
+  const body = table.createTBody();
+  cells = [];
+  for (let row = 0; row < n; ++row) {
+    const line = body.insertRow();
+    const th = document.createElement('th');
+    th.scope = 'row';
+    th.textContent = row;
+    line.appendChild(th);
+    const inputs = [];
+    for (let column = 0; column < n; ++column) {
+      const input = document.createElement('input');
+      input.type = 'text';
+      input.inputMode = 'decimal';
+      input.spellcheck = false;
+      input.setAttribute('aria-label', `row ${row}, column ${column}`);
+      input.addEventListener('change', () => setCell(row, column));
+      input.addEventListener('keydown', (event) => {
+        if (event.key === 'Enter')
+          setCell(row, column);
+      });
+      for (const type of ['focus', 'pointerenter']) {
+        input.addEventListener(type, () => {
+          pointed = { row, column };
+          showReadout();
+        });
+      }
+      line.insertCell().appendChild(input);
+      inputs.push(input);
+    }
+    cells.push(inputs);
+  }
+  $('grid').replaceChildren(table);
+}
+
+// A typed value replaces its coefficient; a refused one is named and the cell shows its number
+// again. Enter and the change that follows it commit once: the second finds nothing new.
+function setCell(row, column) {
+  const input = cells[row][column];
+  if (input.value === call.cellText(row, column))
+    return;
+  const refusal = messageAt(call.cellSetText(row, column, input.value));
+  refresh();
+  say(refusal ?? '');
+}
+
+function drawGrid() {
+  const n = call.size();
+  if (cells.length !== n)
+    buildGrid(n);
+  $('grid-size').value = String(n);
+  const pixels = call.render($('signed').checked ? 1 : 0);
+  const shades = heapBytes(pixels, 4 * n * n).slice();
+  for (let row = 0; row < n; ++row) {
+    for (let column = 0; column < n; ++column) {
+      const input = cells[row][column];
+      const grey = shades[4 * (row * n + column)];
+      input.value = call.cellText(row, column);
+      input.style.background = `rgb(${grey}, ${grey}, ${grey})`;
+      // Black text from this grey up and white below it both reach 4.5 : 1.
+      input.style.color = grey >= 118 ? '#000' : '#fff';
+    }
+  }
+  if (document.activeElement !== $('grid-text'))
+    $('grid-text').value = call.gridText();
+}
+
+// Thick borders where a block starts, above and to the left of its first row and column.
+function outlineCells(outlines) {
+  for (const line of cells)
+    for (const input of line)
+      input.parentElement.classList.remove('block-left', 'block-top');
+  for (const [row, column, height, width] of outlines) {
+    for (let r = row; r < row + height; ++r)
+      cells[r][column].parentElement.classList.add('block-left');
+    for (let c = column; c < column + width; ++c)
+      cells[row][c].parentElement.classList.add('block-top');
+  }
+}
+
+function setMode(mode) {
+  $('mode').value = mode === 1 ? 'numbers' : 'picture';
+  call.setMode(mode);
+  const numbers = mode === 1;
+  document.body.classList.toggle('numbers', numbers);
+  $('grid').hidden = !numbers;
+  for (const part of document.querySelectorAll('.picture-only'))
+    part.hidden = numbers;
+  for (const part of document.querySelectorAll('.numbers-only'))
+    part.hidden = !numbers;
+  $('picture-name').hidden = numbers;
+  pointed = null;
+  say('');
+  refresh();
+}
+
+$('mode').addEventListener('change', () => setMode($('mode').value === 'numbers' ? 1 : 0));
+$('grid-size').addEventListener('change', () =>
+  command(() => call.gridSize(Number($('grid-size').value))));
+// A refused text stays in the box to be mended.
+$('grid-set').addEventListener('click', () => {
+  const refusal = messageAt(call.gridSet($('grid-text').value));
+  if (refusal === null)
+    refresh();
+  say(refusal ?? '');
+});

@@ -49,6 +49,9 @@ bool Session::replaceStart(const float* values, int size)
         if (transform.getSize() != size)
             transform.setSize(size);
         transform.setData(values);
+        transform.setStandard(false);
+        transform.setNormalized(false);
+        scaleValue = 1.0f;
         startValues = std::make_shared<const std::vector<float>>(values, values + entries(size));
         passLog.clear();
         keptMask.reset();

@@ -173,7 +173,10 @@ async function decodeSvg(bytes, name) {
     } catch {
       throw new Refusal(`Orlinde: the browser cannot draw ${name} as an SVG picture.`);
     }
-    const own = image.naturalWidth > 0 && image.naturalHeight > 0;
+    // A browser gives a drawing without a width or height of its own some size of its own choice.
+    const root = new DOMParser().parseFromString(new TextDecoder().decode(bytes), 'image/svg+xml')
+      .documentElement;
+    const own = ['width', 'height'].some((a) => /^\s*[\d.]+\s*[a-z]*\s*$/i.test(root.getAttribute(a) ?? ''));
     const [width, height] = own ? [image.naturalWidth, image.naturalHeight] : [SIDE, SIDE];
     refuseAbove(name, width, height);
     const canvas = document.createElement('canvas');
@@ -181,8 +184,8 @@ async function decodeSvg(bytes, name) {
     canvas.height = height;
     canvas.getContext('2d').drawImage(image, 0, 0, width, height);
     const { grey, done } = greyOf(canvas, width, height);
-    const drawn = own ? 'its own size' : `${SIDE} × ${SIDE}, having no size of its own`;
-    return { grey, done: `an SVG drawn at ${drawn}, ${done}` };
+    const drawn = own ? 'drawn at its own size,' : 'without a size of its own, drawn at';
+    return { grey, done: `an SVG ${drawn} ${done}` };
   } finally {
     URL.revokeObjectURL(url);
   }
@@ -233,11 +236,14 @@ function shownFile() {
   writeLink();
 }
 
-// Each open counts; an older one still under way drops its result.
+// Each open counts; an older one still under way drops its result. body's data-opening says how
+// many are under way, for scripts.
 let openRun = 0;
+let opening = 0;
 
 async function openFile(file) {
   const run = ++openRun;
+  document.body.dataset.opening = ++opening;
   const { name } = file;
   const working = setTimeout(() => {
     $('busy').textContent = `Opening ${name}…`;
@@ -266,6 +272,7 @@ async function openFile(file) {
       throw error;
     say(error.message);
   } finally {
+    document.body.dataset.opening = --opening;
     clearTimeout(working);
     if (run === openRun)
       $('busy').hidden = true;

@@ -213,7 +213,7 @@ test('every control says what it does, F and f apart, every text at 4.5:1 or mor
   }
   assert.strictEqual(new Set(names).size, names.length, `distinct names: ${names}`);
   for (const id of ['open', 'sample', 'mode', 'scale', 'keep', 'signed', 'blocks', 'grid-size',
-                    'grid-text'])
+                    'grid-text', 'view'])
     assert.ok(await page.locator(`#${id}`).evaluate((e) => e.labels.length > 0), `#${id} label`);
   // Text colour against the first opaque background behind it, as WCAG defines the ratio.
   const lowest = () => page.evaluate(() => {
@@ -791,4 +791,18 @@ test('pictures are known by their content; transparency is laid on white; the la
   await page.waitForSelector('body[data-opening="0"]');
   assert.match(await text(page, 'picture-name'), /second\.tga/);
   assert.ok((await coefficients(page)).equals(native(picture('grey.tga'), '').coefficients));
+  // A decode that takes its time shows that the page is working, and only while it does.
+  const slowly = await page.evaluateHandle(() => {
+    const decode = window.createImageBitmap;
+    window.createImageBitmap = (...args) =>
+      new Promise((resolve) => setTimeout(() => resolve(decode(...args)), 400));
+    return decode;
+  });
+  await page.setInputFiles('#open', picture('colour.png'));
+  await page.waitForSelector('#busy:not([hidden])');
+  assert.strictEqual(await text(page, 'busy'), 'Opening colour.png…');
+  await page.waitForSelector('body[data-opening="0"]');
+  assert.ok(await page.isHidden('#busy'));
+  assert.match(await text(page, 'picture-name'), /^Shown: colour\.png /);
+  await page.evaluate((decode) => { window.createImageBitmap = decode; }, slowly);
 });

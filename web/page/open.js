@@ -268,9 +268,9 @@ async function openFile(file) {
   } catch (error) {
     if (run !== openRun)
       return;
-    if (!(error instanceof Refusal))
-      throw error;
-    say(error.message);
+    // Whatever else went wrong (the memory for a large picture, say) is a refusal too.
+    say(error instanceof Refusal ? error.message
+      : `Orlinde: cannot open ${name}: ${error.message ?? error}.`);
   } finally {
     document.body.dataset.opening = --opening;
     clearTimeout(working);

@@ -17,6 +17,11 @@ const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orlinde-web-'));
 const sample = (name) => path.join(__dirname, '..', '..', 'samples', `${name}.tga`);
 const picture = (name) => path.join(work, name);
 const floats = (bytes) => new Float32Array(bytes.buffer, bytes.byteOffset, N * N);
+const f = Math.fround;
+// The nearest byte, ties to the even one, as the views round a grey level.
+const byte = (grey) => (grey % 1 === 0.5 ? 2 * Math.round(grey / 2) : Math.round(grey));
+// The array's entry shown at canvas pixel i, the canvas's top row first.
+const topFirst = (i) => (N - 1 - Math.floor(i / N)) * N + i % N;
 let browser;
 let page;
 
@@ -155,11 +160,7 @@ test('the signed view and the readout, which the window does not have', async ()
   const plain = await state();
   const values = floats(await coefficients(page));
   await page.check('#signed');
-  const f = Math.fround;
-  // The nearest byte, ties to the even one, as in the plain view; the canvas's top row first.
-  const byte = (grey) => (grey % 1 === 0.5 ? 2 * Math.round(grey / 2) : Math.round(grey));
   const signed = (v) => byte(f(Math.min(Math.max(f(0.5 + f(0.5 * f(v * 3))), 0), 1) * 255));
-  const topFirst = (i) => (N - 1 - Math.floor(i / N)) * N + i % N;
   const expected = Buffer.from(values.map((_, i) => signed(values[topFirst(i)])));
   assert.ok((await canvasGrey(page)).equals(expected), 'signed grey bytes');
   await page.uncheck('#signed');
@@ -674,7 +675,6 @@ test('#view shows the picture as opened, the difference and what was kept', asyn
   await page.selectOption('#view', 'kept');
   const kept = await canvasGrey(page);
   const values = floats(await coefficients(page));
-  const topFirst = (i) => (N - 1 - Math.floor(i / N)) * N + i % N;
   const m = Math.ceil(0.05 * N * N);
   assert.strictEqual(kept.filter((v) => v === 255).length, m, 'white exactly where kept');
   assert.ok(kept.every((v, i) => v === 255 || (v === 0 && values[topFirst(i)] === 0)),
@@ -720,10 +720,7 @@ test('#save-png gives the canvas\'s grey, #save-tga the clamped array for the de
   assert.strictEqual(header, `${N} ${N}`);
   const pixels = rgba.subarray(header.length + 1);
   const values = floats(await coefficients(page));
-  const f = Math.fround;
-  const byte = (grey) => (grey % 1 === 0.5 ? 2 * Math.round(grey / 2) : Math.round(grey));
   const clamped = (v) => (v > 0 ? byte(f(Math.min(v, 1) * 255)) : 0);
-  const topFirst = (i) => (N - 1 - Math.floor(i / N)) * N + i % N;
   assert.ok(values.some((v) => v < 0) && values.some((v) => v > 1), 'both clamps at work');
   for (let i = 0; i < N * N; ++i) {
     const want = clamped(values[topFirst(i)]);

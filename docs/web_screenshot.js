@@ -6,7 +6,8 @@
 //
 // page.png: the test card after one level (f f), the blocks outlined, the pointer on the
 // diagonal details, scale 4 in the signed view. phone.png: the same page on a phone after one
-// row pass (f) and a tap on its details.
+// row pass (f) and a tap on its details. chart.png: the rate–distortion chart of the scene, the
+// experiment N, F, keep 2 % marked on it.
 'use strict';
 const path = require('path');
 const { openPage, loadPage } = require(path.join(__dirname, '..', 'web', 'driver'));
@@ -20,6 +21,17 @@ const [pagePath, out] = process.argv.slice(2);
   await page.evaluate(() => document.activeElement.blur());
   await page.hover('#picture', { position: { x: 322, y: 140 } });
   await page.screenshot({ path: path.join(out, 'page.png') });
+  await page.selectOption('#sample', 'scene');
+  await page.waitForSelector('#chart[data-state="done"]');
+  await page.evaluate(() => document.activeElement.blur());
+  await page.keyboard.type('NF');
+  await page.fill('#keep', '2');
+  await page.click('#compress');
+  const top = await page.locator('.chart-part').boundingBox();
+  const bottom = await page.locator('#chart-note').boundingBox();
+  await page.screenshot({ path: path.join(out, 'chart.png'), fullPage: true,
+                          clip: { x: top.x - 8, y: top.y - 8, width: top.width + 16,
+                                  height: bottom.y + bottom.height - top.y + 16 } });
   const phone = await loadPage(browser, pagePath, { viewport: { width: 390, height: 844 },
                                                     isMobile: true, hasTouch: true });
   await phone.tap('#keys button[data-key="f"]');

@@ -39,7 +39,12 @@ void Session::open(const float* values, int size)
 
 bool Session::replaceStart(const float* values, int size)
 {
-    const bool changed = changing("", [&] { startAt(values, size); });
+    const bool changed = changing("", [&] {
+        startAt(values, size);
+        transform.setStandard(false);
+        transform.setNormalized(false);
+        scaleValue = 1.0f;
+    });
     // The new start is where the commands are counted from.
     if (changed)
         commandList.clear();

@@ -24,9 +24,10 @@ public:
     // written with its row 0 on top, a picture has it at the bottom.
     Session(WaveletTransform& transform, float& scale, bool rowZeroOnTop);
 
-    // A new start of side `size` (a power of two), nothing decomposed, the flags and the scale as
-    // they are. `open` forgets the log and the history, as opening a picture does; `replaceStart`
-    // is a command that can be undone.
+    // A new start of side `size` (a power of two), nothing decomposed. `open` keeps the flags and
+    // the scale and forgets the log and the history, as opening a picture does (the viewer then
+    // sets them as the desktop starts); `replaceStart` is a command that can be undone, and starts
+    // plain, non-standard, at scale 1, so that a link's start and commands say the whole state.
     void open(const float* values, int size);
     bool replaceStart(const float* values, int size);
 

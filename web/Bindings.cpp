@@ -411,6 +411,17 @@ EMSCRIPTEN_KEEPALIVE double orlindeChartPsnr(int mode, int share)
     return g_chart.psnr(mode, static_cast<std::size_t>(share));
 }
 
+// The picture's current mode in the chart's order, so that the page can mark it.
+EMSCRIPTEN_KEEPALIVE int orlindeChartMode()
+{
+    const DriverState s = g_picture.state();
+    int mode = 0;
+    while (mode + 1 < RateDistortion::kModeCount &&
+           (RateDistortion::isStandard(mode) != s.standard || RateDistortion::isNormalized(mode) != s.normalized))
+        ++mode;
+    return mode;
+}
+
 // The files the page saves: bytes at the returned address, orlindeFileSize of them.
 EMSCRIPTEN_KEEPALIVE int orlindeFileSize()
 {

@@ -6,14 +6,15 @@ const { chromium } = require('playwright-core');
 
 const N = 512;
 
-// Opens the page in a new tab of `browser`; `options` are the tab's (viewport, isMobile, …).
-async function loadPage(browser, pagePath, options) {
+// Opens the page in a new tab of `browser`; `options` are the tab's (viewport, isMobile, …);
+// `fragment`, when given, is the address's part after '#'.
+async function loadPage(browser, pagePath, options, fragment = '') {
   const page = await browser.newPage(options);
   // Anything the page would fetch is a fault: it must work offline from one file.
   await page.route(/^(?!file:|data:)/, (route) => {
     throw new Error(`the page asked the network for ${route.request().url()}`);
   });
-  await page.goto(pathToFileURL(pagePath).href);
+  await page.goto(pathToFileURL(pagePath).href + (fragment ? `#${fragment}` : ''));
   await page.waitForSelector('body[data-ready="true"]', { timeout: 30000 });
   return page;
 }

@@ -120,7 +120,11 @@ TEST(Session, ResetAndANewStart)
     EXPECT_EQ(lab.session.log().inEffect().size(), 0u);
     EXPECT_FALSE(lab.session.reset());
 
+    lab.session.key('S');
+    lab.session.key('B');
     ASSERT_TRUE(lab.session.replaceStart(other.data(), 16));
+    EXPECT_FALSE(lab.transform.isNormalized() || lab.transform.isStandard());
+    EXPECT_EQ(lab.scale, 1.0f);
     lab.session.key('F');
     lab.session.reset();
     EXPECT_EQ(std::memcmp(lab.transform.getData(), other.data(), other.size() * sizeof(float)), 0);
@@ -129,4 +133,6 @@ TEST(Session, ResetAndANewStart)
     ASSERT_TRUE(lab.session.undo());
     EXPECT_EQ(lab.session.size(), n);
     EXPECT_EQ(lab.session.start(), image);
+    EXPECT_TRUE(lab.transform.isNormalized() && lab.transform.isStandard());
+    EXPECT_EQ(lab.scale, 2.0f);
 }

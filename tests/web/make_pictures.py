@@ -3,11 +3,20 @@
 blocks.png, 1280 × 1024 in blocks of 64 × 64 in random colours, whose centred square is halved;
 portrait.png, 512 × 700 colour noise, cut from the middle of its height; colour.tga, blocks.tga
 and portrait.tga, those squares (halved) in Pillow's "L", which inside the blocks any scaling
-filter must give; small.tga, 256 × 256 grey, which the viewer refuses; palette.tga,
-colour-mapped, which the reader refuses; broken.png, bytes no browser can decode."""
+filter must give; small.tga, 256 × 256 grey, which the desktop refuses and the page scales;
+palette.tga, colour-mapped, which the reader refuses; broken.png, bytes no browser can decode.
+
+For opening by content: grey-alpha.png, grey.tga's noise with an alpha channel opaque everywhere;
+logo.png, 512 × 512 grey in bands, transparent on the left, half transparent in the middle;
+huge.png, only the signature and a header saying 30000 × 30000; colour-png.tga, colour.png's
+bytes under a TGA name; grey-tga, grey.tga's bytes without an extension; colour512.tga, colour.png's
+centred square as a 24-bit TGA (its grey is colour.tga); drawing.svg, 800 × 400, black on its
+left half, white on its right; sizeless.svg, a drawing with a view box but no size."""
 
 import os
+import struct
 import sys
+import zlib
 
 import numpy as np
 from PIL import Image
@@ -38,3 +47,27 @@ save(noise(256, 256), "L", "small.tga")
 save(noise(512, 512, top=4), "P", "palette.tga")
 with open(os.path.join(sys.argv[1], "broken.png"), "wb") as f:
     f.write(b"\x89PNG\r\n\x1a\n" + noise(300).tobytes())
+
+grey = np.asarray(Image.open(os.path.join(sys.argv[1], "grey.tga")))
+save(np.dstack([grey, np.full_like(grey, 255)]), "LA", "grey-alpha.png")
+bands = np.repeat(noise(1, 512), 512, 0)
+alpha = np.full((512, 512), 255, np.uint8)
+alpha[:, :128] = 0
+alpha[:, 192:320] = 128
+save(np.dstack([bands, alpha]), "LA", "logo.png")
+header = struct.pack(">IIBBBBB", 30000, 30000, 8, 2, 0, 0, 0)
+with open(os.path.join(sys.argv[1], "huge.png"), "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + struct.pack(">I", 13) + b"IHDR" + header +
+            struct.pack(">I", zlib.crc32(b"IHDR" + header)))
+with open(os.path.join(sys.argv[1], "colour.png"), "rb") as f, \
+        open(os.path.join(sys.argv[1], "colour-png.tga"), "wb") as g:
+    g.write(f.read())
+with open(os.path.join(sys.argv[1], "grey.tga"), "rb") as f, \
+        open(os.path.join(sys.argv[1], "grey-tga"), "wb") as g:
+    g.write(f.read())
+save(colour[:, 44:556], "RGB", "colour512.tga")
+for name, size in (("drawing.svg", 'width="800" height="400" '), ("sizeless.svg", "")):
+    with open(os.path.join(sys.argv[1], name), "w") as f:
+        f.write(f'<?xml version="1.0"?>\n<svg xmlns="http://www.w3.org/2000/svg" {size}'
+                'viewBox="0 0 800 400"><rect width="800" height="400" fill="#fff"/>'
+                '<rect width="400" height="400" fill="#000"/></svg>\n')

@@ -1,7 +1,8 @@
 // The web page opened from disk in headless chromium, held to the desktop viewer's own logic
 // (viewer_replay, a native build of it): the status line and the coefficients, bit for bit, after
 // key sequences in every mode and pictures opened through #open; refused files; the signed view
-// and the readout; keep-the-largest. test_window.py holds the canvas to the real window.
+// and the readout; keep-the-largest; the chart against the native numbers (lab_tool); links
+// replayed; both saves read back. test_window.py holds the canvas to the real window.
 'use strict';
 const assert = require('assert');
 const { execFileSync, spawnSync } = require('child_process');
@@ -16,6 +17,11 @@ const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orlinde-web-'));
 const sample = (name) => path.join(__dirname, '..', '..', 'samples', `${name}.tga`);
 const picture = (name) => path.join(work, name);
 const floats = (bytes) => new Float32Array(bytes.buffer, bytes.byteOffset, N * N);
+const f = Math.fround;
+// The nearest byte, ties to the even one, as the views round a grey level.
+const byte = (grey) => (grey % 1 === 0.5 ? 2 * Math.round(grey / 2) : Math.round(grey));
+// The array's entry shown at canvas pixel i, the canvas's top row first.
+const topFirst = (i) => (N - 1 - Math.floor(i / N)) * N + i % N;
 let browser;
 let page;
 
@@ -41,6 +47,14 @@ async function state() {
   return [await text(page, 'status'), digest(await coefficients(page)),
           digest(await canvasGrey(page))];
 }
+
+// With the undo history, the link and the chart: all that a refused file must leave.
+async function everything() {
+  return [...await state(), await page.evaluate(() => location.hash),
+          await page.isDisabled('#undo'), await text(page, 'chart-table')];
+}
+
+const chartDone = () => page.waitForSelector('#chart[data-state="done"]');
 
 // Opening a sample starts afresh, as the desktop starts; the keys then go to the page.
 async function start(name, keys) {
@@ -120,15 +134,19 @@ test('#open takes a TGA as the desktop does, a PNG cut, scaled and in Pillow\'s 
 
 test('a refused file leaves its message and changes nothing', async () => {
   await start('testcard', 'NfBB');
-  const before = await state();
-  for (const name of ['small.tga', 'palette.tga', 'broken.png']) {
-    // A TGA file is refused with the desktop's own message.
-    const message = name.endsWith('.tga')
-      ? native(picture(name), '').message
-      : `Orlinde: the browser cannot read ${name} as a picture.`;
+  await chartDone();
+  const before = await everything();
+  const refusals = {
+    // The reader's own message.
+    'palette.tga': native(picture('palette.tga'), '').message,
+    'broken.png': 'Orlinde: the browser cannot decode broken.png as a PNG picture.',
+    // Told from the header alone: the file holds nothing else.
+    'huge.png': 'Orlinde: huge.png is 30000 × 30000 pixels, more than 100 megapixels.',
+  };
+  for (const [name, message] of Object.entries(refusals)) {
     await open(picture(name));
     assert.strictEqual(await text(page, 'message'), message, name);
-    assert.deepStrictEqual(await state(), before, `after ${name}`);
+    assert.deepStrictEqual(await everything(), before, `after ${name}`);
   }
   // The passes stayed too: the next key works on them.
   await page.keyboard.press('f');
@@ -142,11 +160,7 @@ test('the signed view and the readout, which the window does not have', async ()
   const plain = await state();
   const values = floats(await coefficients(page));
   await page.check('#signed');
-  const f = Math.fround;
-  // The nearest byte, ties to the even one, as in the plain view; the canvas's top row first.
-  const byte = (grey) => (grey % 1 === 0.5 ? 2 * Math.round(grey / 2) : Math.round(grey));
   const signed = (v) => byte(f(Math.min(Math.max(f(0.5 + f(0.5 * f(v * 3))), 0), 1) * 255));
-  const topFirst = (i) => (N - 1 - Math.floor(i / N)) * N + i % N;
   const expected = Buffer.from(values.map((_, i) => signed(values[topFirst(i)])));
   assert.ok((await canvasGrey(page)).equals(expected), 'signed grey bytes');
   await page.uncheck('#signed');
@@ -177,8 +191,16 @@ test('keep the largest keeps exactly m values, ties to the lower index; the PSNR
     kept[i] = decomposed[i];
   const threshold = Math.abs(decomposed[order[m - 1]]);
   assert.ok(decomposed.filter((v) => Math.abs(v) >= threshold).length > m, 'the budget cuts ties');
-  assert.strictEqual(await text(page, 'kept'), `Kept ${m} of ${N * N} coefficients.`);
+  const nonZero = order.slice(0, m).filter((i) => decomposed[i] !== 0).length;
+  assert.strictEqual(await text(page, 'kept'),
+                     `Kept ${m} of ${N * N} coefficients, ${nonZero} of them not 0.`);
   assert.ok((await coefficients(page)).equals(Buffer.from(kept.buffer)), 'kept coefficients');
+  // Half of an array that is mostly 0 now: the zeros count in the budget, not among the non-zero.
+  await page.fill('#keep', '50');
+  await page.click('#compress');
+  assert.strictEqual(await text(page, 'kept'), `Kept ${N * N / 2} of ${N * N} coefficients, ` +
+                     `${kept.filter((v) => v !== 0).length} of them not 0.`);
+  assert.ok((await coefficients(page)).equals(Buffer.from(kept.buffer)), 'the same values');
   await page.keyboard.press('R');
   const restored = floats(await coefficients(page));
   const sum = restored.reduce((total, v, i) => total + (v - original[i]) ** 2, 0);
@@ -198,7 +220,7 @@ test('every control says what it does, F and f apart, every text at 4.5:1 or mor
   }
   assert.strictEqual(new Set(names).size, names.length, `distinct names: ${names}`);
   for (const id of ['open', 'sample', 'mode', 'scale', 'keep', 'signed', 'blocks', 'grid-size',
-                    'grid-text'])
+                    'grid-text', 'view'])
     assert.ok(await page.locator(`#${id}`).evaluate((e) => e.labels.length > 0), `#${id} label`);
   // Text colour against the first opaque background behind it, as WCAG defines the ratio.
   const lowest = () => page.evaluate(() => {
@@ -286,7 +308,7 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
   // Enter in the percentage box keeps the largest, as the button does.
   await page.fill('#keep', '50');
   await page.press('#keep', 'Enter');
-  assert.match(await text(page, 'kept'), new RegExp(`^Kept \\d+ of ${N * N} coefficients.$`));
+  assert.match(await text(page, 'kept'), new RegExp(`^Kept \\d+ of ${N * N} coefficients, `));
 });
 
 test('a phone shows the picture, scaled, and the step buttons together', async () => {
@@ -507,4 +529,283 @@ test('numbers mode: every cell the transform of its matrix, bit for bit; edits, 
   await page.selectOption('#mode', 'numbers');
   assert.deepStrictEqual(await state(), numbers, 'the matrix as it was left');
   await page.selectOption('#mode', 'picture');
+});
+
+// What lab_tool makes of `args`, with `input` written to a file first when given.
+function labTool(args, input) {
+  const file = path.join(work, 'lab-tool.raw');
+  if (input)
+    fs.writeFileSync(file, input);
+  const run = spawnSync(process.env.ORLINDE_LAB_TOOL, args.map((a) => (a === '@' ? file : a)),
+                        { maxBuffer: 8 * N * N });
+  assert.strictEqual(run.status, 0, run.stderr.toString());
+  return run.stdout;
+}
+
+test('#chart-table holds the native rate–distortion numbers of the picture as opened', async () => {
+  // The chart is made anew for each picture; it does not follow the keys.
+  for (const opening of [() => start('scene', 'NF'), () => open(picture('portrait.png'))]) {
+    await opening();
+    await chartDone();
+    await page.click('#reset');
+    const expected = labTool(['rd', String(N), '@'], await coefficients(page)).toString()
+      .trim().split('\n').map((line) => line.split(' ').map(Number));
+    const rows = await page.$$eval('#chart-table tbody tr', (trs) =>
+      trs.map((tr) => [...tr.cells].map((cell) => cell.textContent)));
+    assert.strictEqual(rows.length, expected.length);
+    for (const [i, [share, ...psnrs]] of expected.entries()) {
+      assert.strictEqual(Number(rows[i][0]), share, `row ${i}`);
+      psnrs.forEach((want, mode) => {
+        const got = rows[i][mode + 1];
+        const what = `${share} %, mode ${mode}: ${got}, native ${want}`;
+        if (want === Infinity)
+          assert.strictEqual(got, '∞', what);
+        else
+          assert.ok(/^\d+\.\d\d$/.test(got) && Math.abs(Number(got) - want) <= 0.005 + 1e-9, what);
+      });
+    }
+  }
+  for (const share of ['0.1', '0.2', '0.5', '1', '2', '5', '10', '20', '50', '100'])
+    assert.ok(await page.locator('#chart-table tbody th', { hasText: new RegExp(`^${share}$`) })
+      .count() === 1, `a row for ${share} %`);
+});
+
+// Deterministic command lists in the link's words, from every kind of command.
+function randomCommands(seed, length) {
+  const kinds = [...'FfRrNnSsBb', 'keep:', 'scale:', 'auto', 'reset'];
+  let state = seed;
+  const next = (top) => {
+    state = (state * 1103515245 + 12345) % 2147483648;
+    return (state >> 8) % top;
+  };
+  return Array.from({ length }, () => {
+    const kind = kinds[next(kinds.length)];
+    if (kind === 'keep:')
+      return `keep:${[0.5, 2, 5, 12.5, 50][next(5)]}`;
+    return kind === 'scale:' ? `scale:${[0.5, 3, 7.25][next(3)]}` : kind;
+  });
+}
+
+// Runs one command through the page's own controls, as a person would.
+async function byHand(command) {
+  const [name, value] = command.split(':');
+  if (command.length === 1) {
+    await page.keyboard.press(command);
+  } else if (name === 'keep') {
+    await page.fill('#keep', value);
+    await page.click('#compress');
+  } else if (name === 'scale') {
+    await page.fill('#scale', value);
+    await page.press('#scale', 'Enter');
+  } else {
+    await page.click(`#${command}`);
+  }
+  await page.locator('#keys button[data-key="f"]').focus();
+}
+
+test('the link replays the state bit for bit, from file:// and when the fragment changes',
+     async () => {
+  for (const seed of [1, 2, 3]) {
+    const commands = randomCommands(seed, 12);
+    await start(seed === 2 ? 'scene' : 'testcard', '');
+    for (const command of commands)
+      await byHand(command);
+    await page.check('#signed');
+    await page.selectOption('#view', 'difference');
+    const hash = await page.evaluate(() => location.hash);
+    assert.match(hash, /^#sample=(testcard|scene)&do=[^%]*&signed=1&view=difference$/,
+                 'plain text: no percent-encoding');
+    const expected = await state();
+    const fresh = await loadPage(browser, process.env.ORLINDE_WEB_PAGE, {}, hash.slice(1));
+    const shown = [await text(fresh, 'status'), await coefficients(fresh),
+                   await fresh.inputValue('#view'), await fresh.isChecked('#signed')];
+    assert.strictEqual(shown[0], expected[0], `${commands}: status`);
+    assert.ok(shown[1].equals(await coefficients(page)), `${commands}: coefficients`);
+    assert.deepStrictEqual(shown.slice(2), ['difference', true], `${commands}: view, signed`);
+    assert.strictEqual(await fresh.evaluate(() => location.hash), hash, 'the address stays');
+    await fresh.close();
+    await page.uncheck('#signed');
+    await page.selectOption('#view', 'coefficients');
+  }
+  // Undo takes the last command off the link, redo puts it back; no history entries are added.
+  await start('testcard', 'NF');
+  const entries = await page.evaluate(() => history.length);
+  const link = () => page.evaluate(() => location.hash);
+  assert.strictEqual(await link(), '#sample=testcard&do=N,F');
+  await page.click('#undo');
+  assert.strictEqual(await link(), '#sample=testcard&do=N');
+  await page.click('#redo');
+  assert.strictEqual(await link(), '#sample=testcard&do=N,F');
+  assert.strictEqual(await page.evaluate(() => history.length), entries);
+  // A fragment changed on the open page replays; what makes no sense is named and ignored.
+  await page.evaluate(() => { location.hash = 'sample=scene&do=S,F,zap,keep:5&view=sideways'; });
+  await page.waitForFunction(() => /zap/.test(document.getElementById('message').textContent));
+  assert.match(await text(page, 'message'), /“do: zap”/);
+  assert.match(await text(page, 'message'), /view=sideways/);
+  const want = await state();
+  await start('scene', 'SF');
+  await page.fill('#keep', '5');
+  await page.click('#compress');
+  assert.deepStrictEqual(await state(), want, 'the changed fragment, replayed');
+  // An opened file cannot travel: the link says so, and replays on the test card.
+  await open(picture('grey.tga'));
+  await page.keyboard.type('fB');
+  assert.strictEqual(await link(), '#do=f,B');
+  assert.match(await text(page, 'link-note'), /commands but not the picture/);
+  const elsewhere = await loadPage(browser, process.env.ORLINDE_WEB_PAGE, {}, 'do=f,B');
+  assert.match(await text(elsewhere, 'message'), /test card/);
+  assert.ok((await coefficients(elsewhere)).equals(native(sample('testcard'), 'fB').coefficients));
+  await elsewhere.close();
+  // Numbers mode carries its matrix and its edits.
+  await page.selectOption('#mode', 'numbers');
+  await page.fill('#grid-text', '1 2 3 4\n5 6 7 8\n9 10 11 12\n13 14 15 -16.5');
+  await page.click('#grid-set');
+  await page.evaluate(() => document.activeElement.blur());
+  await page.keyboard.type('Nf');
+  await page.fill('#grid [aria-label="row 1, column 2"]', '0.25');
+  await page.press('#grid [aria-label="row 1, column 2"]', 'Enter');
+  await page.evaluate(() => document.activeElement.blur());
+  await page.keyboard.type('F');
+  const numbersLink = await link();
+  assert.match(numbersLink, /mode=numbers/);
+  const again = await loadPage(browser, process.env.ORLINDE_WEB_PAGE, {}, numbersLink.slice(1));
+  assert.ok((await coefficients(again)).equals(await coefficients(page)), numbersLink);
+  await again.close();
+  await page.selectOption('#mode', 'picture');
+});
+
+test('#view shows the picture as opened, the difference and what was kept', async () => {
+  await start('testcard', 'F');
+  await page.fill('#keep', '5');
+  await page.click('#compress');
+  await page.selectOption('#view', 'kept');
+  const kept = await canvasGrey(page);
+  const values = floats(await coefficients(page));
+  const m = Math.ceil(0.05 * N * N);
+  assert.strictEqual(kept.filter((v) => v === 255).length, m, 'white exactly where kept');
+  assert.ok(kept.every((v, i) => v === 255 || (v === 0 && values[topFirst(i)] === 0)),
+            'black elsewhere, where the values are now 0');
+  assert.strictEqual(await text(page, 'view-note'), '');
+  // The keys work in every view; once the passes differ the kept view cannot show.
+  await page.keyboard.press('R');
+  assert.ok((await canvasGrey(page)).every((v) => v === 0), 'all black');
+  assert.match(await text(page, 'view-note'), /^Nothing to show/);
+  await page.selectOption('#view', 'opened');
+  const start0 = await canvasGrey(page);
+  await page.selectOption('#sample', 'testcard');
+  await page.selectOption('#view', 'coefficients');
+  assert.ok((await canvasGrey(page)).equals(start0), 'the picture as opened');
+  await page.selectOption('#view', 'difference');
+  assert.ok((await canvasGrey(page)).every((v) => v === 128), 'no difference: mid grey');
+  await page.selectOption('#view', 'coefficients');
+});
+
+test('#save-png gives the canvas\'s grey, #save-tga the clamped array for the desktop', async () => {
+  // Reconstructed in the other arrangement, values fall outside [0, 1] on both sides.
+  await start('scene', 'FSRBB');
+  await page.check('#signed');
+  await page.selectOption('#view', 'difference');
+  const save = async (id) => {
+    const [download] = await Promise.all([page.waitForEvent('download'), page.click(`#${id}`)]);
+    const file = path.join(work, download.suggestedFilename());
+    await download.saveAs(file);
+    return file;
+  };
+  const png = await save('save-png');
+  assert.match(path.basename(png), /^orlinde-scene-difference\.png$/);
+  const decoded = spawnSync('/usr/bin/python3', ['-c',
+    'import sys; from PIL import Image; im = Image.open(sys.argv[1]); ' +
+    'assert im.mode == "L" and im.size == (512, 512), (im.mode, im.size); ' +
+    'sys.stdout.buffer.write(im.tobytes())', png], { maxBuffer: 2 * N * N });
+  assert.strictEqual(decoded.status, 0, decoded.stderr.toString());
+  assert.ok(decoded.stdout.equals(await canvasGrey(page)), 'PNG = canvas grey');
+  // The array itself, whatever the view and the scale, as the plain view at scale 1 shows it.
+  const tga = await save('save-tga');
+  const rgba = labTool(['rgba', tga]);
+  const header = rgba.subarray(0, rgba.indexOf(10)).toString();
+  assert.strictEqual(header, `${N} ${N}`);
+  const pixels = rgba.subarray(header.length + 1);
+  const values = floats(await coefficients(page));
+  const clamped = (v) => (v > 0 ? byte(f(Math.min(v, 1) * 255)) : 0);
+  assert.ok(values.some((v) => v < 0) && values.some((v) => v > 1), 'both clamps at work');
+  for (let i = 0; i < N * N; ++i) {
+    const want = clamped(values[topFirst(i)]);
+    if (pixels[4 * i] !== want || pixels[4 * i + 3] !== 255)
+      assert.fail(`TGA pixel ${i}: ${pixels.subarray(4 * i, 4 * i + 4)}, want ${want}`);
+  }
+  // The desktop program opens it.
+  assert.ok(native(tga, '').coefficients, 'the desktop takes the saved file');
+  await page.uncheck('#signed');
+  await page.selectOption('#view', 'coefficients');
+});
+
+test('pictures are known by their content; transparency is laid on white; the later open wins',
+     async () => {
+  const taken = async (name, expected, note) => {
+    await open(picture(name));
+    assert.strictEqual(await text(page, 'message'), '', name);
+    if (expected)
+      assert.ok((await coefficients(page)).equals(native(picture(expected), '').coefficients),
+                `${name} as ${expected}`);
+    if (note)
+      assert.strictEqual(await text(page, 'picture-name'), `Shown: ${name} (${note}).`);
+  };
+  await taken('colour-png.tga', 'colour.tga', '600 × 512, cut to its centred 512 × 512 square, ' +
+              'turned grey');
+  await taken('grey-tga', 'grey.tga');
+  assert.strictEqual(await text(page, 'picture-name'),
+                     'Shown: grey-tga, a 512 × 512 grey TGA file taken as is.');
+  await taken('grey-alpha.png', 'grey.tga', '512 × 512, already grey');
+  await taken('colour512.tga', 'colour.tga', 'a TGA file, 512 × 512, turned grey');
+  await taken('small.tga', null, 'a TGA file, 256 × 256, scaled to 512 × 512, already grey');
+  await taken('drawing.svg', null, 'an SVG drawn at its own size, 800 × 400, cut to its ' +
+              'centred 400 × 400 square, scaled to 512 × 512, already grey');
+  const drawing = await canvasGrey(page);
+  assert.deepStrictEqual([drawing[100 * N + 10], drawing[100 * N + 500]], [0, 255]);
+  await taken('sizeless.svg', null, 'an SVG without a size of its own, drawn at 512 × 512, ' +
+              'already grey');
+  // Transparent: white; half transparent: halfway to white; opaque: as it is.
+  await taken('logo.png', null, '512 × 512, laid on white where transparent, already grey');
+  const logo = await canvasGrey(page);
+  const shown = (x) => logo[300 * N + x];
+  const reference = spawnSync('/usr/bin/python3', ['-c',
+    'import sys; from PIL import Image; sys.stdout.buffer.write(' +
+    'Image.open(sys.argv[1]).convert("LA").tobytes())', picture('logo.png')]).stdout;
+  assert.strictEqual(reference.length, 2 * N * N);
+  for (const x of [5, 100, 200, 300, 400, 500]) {
+    const [grey, alpha] = reference.subarray(2 * (300 * N + x), 2 * (300 * N + x) + 2);
+    const want = (grey * alpha + 255 * (255 - alpha)) / 255;
+    assert.ok(Math.abs(shown(x) - want) <= 1, `x ${x}: ${shown(x)}, want ${want}`);
+  }
+  // Two opens in quick succession: the later one is shown, even when the first decodes longer.
+  const files = await page.evaluateHandle(async ([a, b]) => [a, b].map(([name, base64]) =>
+    new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name)),
+  [['blocks.png', fs.readFileSync(picture('blocks.png')).toString('base64')],
+   ['second.tga', fs.readFileSync(picture('grey.tga')).toString('base64')]]);
+  await page.evaluate((both) => {
+    for (const file of both) {
+      const transfer = new DataTransfer();
+      transfer.items.add(file);
+      document.querySelector('main').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer,
+                                                                           bubbles: true,
+                                                                           cancelable: true }));
+    }
+  }, files);
+  await page.waitForSelector('body[data-opening="0"]');
+  assert.match(await text(page, 'picture-name'), /second\.tga/);
+  assert.ok((await coefficients(page)).equals(native(picture('grey.tga'), '').coefficients));
+  // A decode that takes its time shows that the page is working, and only while it does.
+  const slowly = await page.evaluateHandle(() => {
+    const decode = window.createImageBitmap;
+    window.createImageBitmap = (...args) =>
+      new Promise((resolve) => setTimeout(() => resolve(decode(...args)), 400));
+    return decode;
+  });
+  await page.setInputFiles('#open', picture('colour.png'));
+  await page.waitForSelector('#busy:not([hidden])');
+  assert.strictEqual(await text(page, 'busy'), 'Opening colour.png…');
+  await page.waitForSelector('body[data-opening="0"]');
+  assert.ok(await page.isHidden('#busy'));
+  assert.match(await text(page, 'picture-name'), /^Shown: colour\.png /);
+  await page.evaluate((decode) => { window.createImageBitmap = decode; }, slowly);
 });

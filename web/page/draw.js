@@ -1,13 +1,14 @@
 // Everything the page shows about the current mode's array, brought up to date after every
-// command: the status line, the picture or the grid, where the decomposition stands, the
-// warning, the history buttons, the scale and the PSNR.
+// command: the status line, the picture (in the chosen view) or the grid, where the
+// decomposition stands, the warning, the history buttons, the scale, the PSNR, the chart's mark
+// and the link.
 'use strict';
 
 const pictureContext = () => $('picture').getContext('2d');
 
 function drawPicture() {
   const n = call.size();
-  const pixels = call.render($('signed').checked ? 1 : 0);
+  const pixels = call.renderView(viewIndex(), $('signed').checked ? 1 : 0);
   const image = new ImageData(n, n);
   image.data.set(heapBytes(pixels, 4 * n * n));
   pictureContext().putImageData(image, 0, 0);
@@ -34,10 +35,13 @@ function refresh() {
   if (viewer === null)
     return;
   $('status').textContent = call.status();
-  if (call.mode() === 0)
+  if (call.mode() === 0) {
     drawPicture();
-  else
+    showViewNote();
+    markChart();
+  } else {
     drawGrid();
+  }
   showWhere();
   $('undo').disabled = !call.canUndo();
   $('redo').disabled = !call.canRedo();
@@ -45,6 +49,7 @@ function refresh() {
   showPsnr();
   drawBlocks();
   showReadout();
+  writeLink();
 }
 
 // Runs a command and shows its outcome; a command clears the last refusal.

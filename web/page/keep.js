@@ -29,6 +29,11 @@ $('keep-form').addEventListener('submit', (event) => {
   const n = call.size();
   let kept;
   command(() => { kept = call.keep(percent); });
-  $('kept').textContent = `Kept ${kept} of ${n * n} coefficients.`;
+  $('kept').textContent =
+    `Kept ${kept} of ${n * n} coefficients, ${call.keptNonZero()} of them not 0.`;
+});
+$('keep').addEventListener('input', () => {
+  if (call.mode() === 0)
+    markChart();
 });
 $('signed').addEventListener('change', refresh);

@@ -1,9 +1,14 @@
-// Opening pictures: a TGA file goes to the viewer as it is; any other picture the browser reads
-// is cut to its centred square, scaled to 512 × 512 and turned grey first. #picture-name says
-// which picture is shown and what was done to it on the way in.
+// Opening pictures. The kind comes from the file's first bytes, never from its name: PNG, JPEG,
+// GIF, WebP, BMP and AVIF go to the browser's decoder, SVG (known by its text) through an image
+// element, anything else to the TGA reader. A 512 × 512 grey TGA file goes to the viewer as it
+// is; any other picture is laid on white where it is transparent, cut to its centred square,
+// scaled to 512 × 512 and turned grey. #picture-name says which picture is shown and what was
+// done to it on the way in. A refusal changes nothing but the message; of two opens under way,
+// the later one wins.
 'use strict';
 
 const SIDE = 512;
+const MAX_PIXELS = 100e6;
 
 // A grey SIDE × SIDE TGA file holding `grey`, top row first.
 function greyTga(grey) {
@@ -17,22 +22,107 @@ function greyTga(grey) {
   return file;
 }
 
-// Cuts the centred square, scales it to SIDE × SIDE and takes the ITU-R 601-2 luma in Pillow's
-// integer form, so that a grey SIDE × SIDE picture comes in unchanged. Returns the grey bytes
-// and, in words, what was done.
-async function decodeToGrey(blob) {
-  const bitmap = await createImageBitmap(blob, { colorSpaceConversion: 'none',
-                                                 premultiplyAlpha: 'none' });
-  const { width, height } = bitmap;
+class Refusal extends Error {}
+
+const ascii = (bytes, from, to) => String.fromCharCode(...bytes.subarray(from, to));
+
+function isSvg(bytes) {
+  const head = new TextDecoder().decode(bytes.subarray(0, 65536)).replace(/^\uFEFF/, '');
+  return /^\s*(<\?xml[^>]*\?>\s*)?(<!--[\s\S]*?-->\s*|<!DOCTYPE[^>]*>\s*)*<svg[\s>]/i.test(head);
+}
+
+function pictureKind(bytes) {
+  const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+  if (ascii(bytes, 0, 8) === '\x89PNG\r\n\x1a\n')
+    return 'PNG';
+  if (bytes[0] === 0xff && bytes[1] === 0xd8 && bytes[2] === 0xff)
+    return 'JPEG';
+  if (/^GIF8[79]a$/.test(ascii(bytes, 0, 6)))
+    return 'GIF';
+  if (ascii(bytes, 0, 4) === 'RIFF' && ascii(bytes, 8, 12) === 'WEBP')
+    return 'WebP';
+  if (ascii(bytes, 0, 2) === 'BM')
+    return 'BMP';
+  if (bytes.length >= 12 && ascii(bytes, 4, 8) === 'ftyp' &&
+      /avi[fs]/.test(ascii(bytes, 8, Math.min(bytes.length, view.getUint32(0)))))
+    return 'AVIF';
+  if (isSvg(bytes))
+    return 'SVG';
+  return 'TGA';
+}
+
+// [width, height] from the file's header, before any decoding; null where it cannot tell.
+function headerSize(kind, bytes) {
+  const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+  try {
+    switch (kind) {
+      case 'PNG':
+        return ascii(bytes, 12, 16) === 'IHDR' ? [view.getUint32(16), view.getUint32(20)] : null;
+      case 'GIF':
+        return [view.getUint16(6, true), view.getUint16(8, true)];
+      case 'BMP':
+        return view.getUint32(14, true) === 12
+          ? [view.getUint16(18, true), view.getUint16(20, true)]
+          : [Math.abs(view.getInt32(18, true)), Math.abs(view.getInt32(22, true))];
+      case 'WebP': {
+        const chunk = ascii(bytes, 12, 16);
+        if (chunk === 'VP8X')
+          return [1 + (view.getUint32(24, true) & 0xffffff), 1 + (view.getUint32(27, true) & 0xffffff)];
+        if (chunk === 'VP8L') {
+          const bits = view.getUint32(21, true);
+          return [(bits & 0x3fff) + 1, ((bits >>> 14) & 0x3fff) + 1];
+        }
+        return chunk === 'VP8 ' ? [view.getUint16(26, true) & 0x3fff, view.getUint16(28, true) & 0x3fff] : null;
+      }
+      case 'JPEG':
+        for (let i = 2; i + 9 < bytes.length;) {
+          if (bytes[i] !== 0xff)
+            return null;
+          const marker = bytes[i + 1];
+          if (marker === 0xff || marker === 0x01 || (marker >= 0xd0 && marker <= 0xd8)) {
+            i += marker === 0xff ? 1 : 2;
+          } else if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker)) {
+            return [view.getUint16(i + 7), view.getUint16(i + 5)];
+          } else {
+            i += 2 + view.getUint16(i + 2);
+          }
+        }
+        return null;
+      case 'AVIF': {
+        const at = ascii(bytes, 0, Math.min(bytes.length, 65536)).indexOf('ispe');
+        return at < 0 ? null : [view.getUint32(at + 8), view.getUint32(at + 12)];
+      }
+      default:
+        return null;
+    }
+  } catch {
+    return null;
+  }
+}
+
+function refuseAbove(name, width, height) {
+  if (width * height > MAX_PIXELS)
+    throw new Refusal(`Orlinde: ${name} is ${width} × ${height} pixels, more than 100 megapixels.`);
+}
+
+// Lays `source` (width × height) on white, cuts the centred square, scales it to SIDE × SIDE
+// and takes the ITU-R 601-2 luma in Pillow's integer form, so that an opaque grey SIDE × SIDE
+// picture comes in unchanged. Returns the grey bytes and, in words, what was done.
+function greyOf(source, width, height) {
   const side = Math.min(width, height);
   const canvas = document.createElement('canvas');
   canvas.width = SIDE;
   canvas.height = SIDE;
-  const context = canvas.getContext('2d', { colorSpace: 'srgb' });
+  const context = canvas.getContext('2d', { colorSpace: 'srgb', willReadFrequently: true });
   context.imageSmoothingQuality = 'high';
-  context.drawImage(bitmap, (width - side) >> 1, (height - side) >> 1, side, side,
+  context.drawImage(source, (width - side) >> 1, (height - side) >> 1, side, side,
                     0, 0, SIDE, SIDE);
-  bitmap.close();
+  const transparent = context.getImageData(0, 0, SIDE, SIDE).data.some((v, i) => i % 4 === 3 && v < 255);
+  if (transparent) {
+    context.globalCompositeOperation = 'destination-over';
+    context.fillStyle = '#fff';
+    context.fillRect(0, 0, SIDE, SIDE);
+  }
   const rgba = context.getImageData(0, 0, SIDE, SIDE).data;
   const grey = new Uint8Array(SIDE * SIDE);
   let colour = false;
@@ -42,6 +132,8 @@ async function decodeToGrey(blob) {
     grey[i] = (19595 * rgba[p] + 38470 * rgba[p + 1] + 7471 * rgba[p + 2] + 32768) >>> 16;
   }
   const steps = [];
+  if (transparent)
+    steps.push('laid on white where transparent');
   if (width !== height)
     steps.push(`cut to its centred ${side} × ${side} square`);
   if (side !== SIDE)
@@ -50,8 +142,76 @@ async function decodeToGrey(blob) {
   return { grey, done: `${width} × ${height}, ${steps.join(', ')}` };
 }
 
-// Hands a TGA file's bytes to the viewer in picture mode; on refusal shows the desktop's message
-// and keeps everything as it was. True when the picture was taken.
+const bitmapOptions = { colorSpaceConversion: 'none', premultiplyAlpha: 'none' };
+
+async function decodeByBrowser(bytes, kind, name) {
+  const size = headerSize(kind, bytes);
+  if (size !== null)
+    refuseAbove(name, ...size);
+  let bitmap;
+  try {
+    bitmap = await createImageBitmap(new Blob([bytes]), bitmapOptions);
+  } catch {
+    throw new Refusal(`Orlinde: the browser cannot decode ${name} as a ${kind} picture.`);
+  }
+  try {
+    refuseAbove(name, bitmap.width, bitmap.height);
+    return greyOf(bitmap, bitmap.width, bitmap.height);
+  } finally {
+    bitmap.close();
+  }
+}
+
+// An SVG is drawn at its own size, or at SIDE × SIDE when it has none.
+async function decodeSvg(bytes, name) {
+  const url = URL.createObjectURL(new Blob([bytes], { type: 'image/svg+xml' }));
+  try {
+    const image = new Image();
+    image.src = url;
+    try {
+      await image.decode();
+    } catch {
+      throw new Refusal(`Orlinde: the browser cannot draw ${name} as an SVG picture.`);
+    }
+    // A browser gives a drawing without a width or height of its own some size of its own choice.
+    const root = new DOMParser().parseFromString(new TextDecoder().decode(bytes), 'image/svg+xml')
+      .documentElement;
+    const own = ['width', 'height'].some((a) => /^\s*[\d.]+\s*[a-z]*\s*$/i.test(root.getAttribute(a) ?? ''));
+    const [width, height] = own ? [image.naturalWidth, image.naturalHeight] : [SIDE, SIDE];
+    refuseAbove(name, width, height);
+    const canvas = document.createElement('canvas');
+    canvas.width = width;
+    canvas.height = height;
+    canvas.getContext('2d').drawImage(image, 0, 0, width, height);
+    const { grey, done } = greyOf(canvas, width, height);
+    const drawn = own ? 'drawn at its own size,' : 'without a size of its own, drawn at';
+    return { grey, done: `an SVG ${drawn} ${done}` };
+  } finally {
+    URL.revokeObjectURL(url);
+  }
+}
+
+// Any TGA file the reader reads, of any size, grey or colour, taken like any other picture.
+async function decodeTga(bytes) {
+  const path = '/picture.tga';
+  viewer.FS.writeFile(path, bytes);
+  const refusal = messageAt(call.tgaRead(path));
+  viewer.FS.unlink(path);
+  if (refusal)
+    throw new Refusal(refusal);
+  const [width, height] = [call.tgaWidth(), call.tgaHeight()];
+  const rgba = new Uint8ClampedArray(heapBytes(call.tgaRgba(), 4 * width * height));
+  const bitmap = await createImageBitmap(new ImageData(rgba, width, height), bitmapOptions);
+  try {
+    const { grey, done } = greyOf(bitmap, width, height);
+    return { grey, done: `a TGA file, ${done}` };
+  } finally {
+    bitmap.close();
+  }
+}
+
+// Hands a grey TGA file's bytes to the viewer in picture mode and starts the chart; on refusal
+// returns the desktop's message and keeps everything as it was.
 function openTga(bytes, name) {
   const path = '/opened.tga';
   viewer.FS.writeFile(path, bytes);
@@ -60,37 +220,68 @@ function openTga(bytes, name) {
   viewer.FS.unlink(path);
   if (refusal) {
     call.setMode($('mode').value === 'numbers' ? 1 : 0);
-    say(refusal);
-    return false;
+    return refusal;
   }
   $('picture-name').textContent = `Shown: ${name}.`;
   $('kept').textContent = '';
   setMode(0);
-  return true;
+  startChart();
+  return null;
 }
 
+// The picker then names no sample, so that choosing either opens it again, and the link says it
+// holds no picture.
+function shownFile() {
+  $('sample').selectedIndex = -1;
+  writeLink();
+}
+
+// Each open counts; an older one still under way drops its result. body's data-opening says how
+// many are under way, for scripts.
+let openRun = 0;
+let opening = 0;
+
 async function openFile(file) {
-  let bytes;
-  let name = file.name;
-  if (/\.tga$/i.test(file.name)) {
-    bytes = new Uint8Array(await file.arrayBuffer());
-    name += ', a 512 × 512 grey TGA file taken as is';
-  } else {
-    try {
-      const { grey, done } = await decodeToGrey(file);
-      bytes = greyTga(grey);
-      name += ` (${done})`;
-    } catch {
-      say(`Orlinde: the browser cannot read ${file.name} as a picture.`);
+  const run = ++openRun;
+  document.body.dataset.opening = ++opening;
+  const { name } = file;
+  const working = setTimeout(() => {
+    $('busy').textContent = `Opening ${name}…`;
+    $('busy').hidden = false;
+  }, 100);
+  try {
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    if (run !== openRun)
+      return;
+    const kind = pictureKind(bytes);
+    // The desktop's own reader and check take a 512 × 512 grey TGA file as it is.
+    if (kind === 'TGA' && openTga(bytes, `${name}, a 512 × 512 grey TGA file taken as is`) === null) {
+      shownFile();
       return;
     }
+    const { grey, done } = kind === 'TGA' ? await decodeTga(bytes)
+      : kind === 'SVG' ? await decodeSvg(bytes, name) : await decodeByBrowser(bytes, kind, name);
+    if (run !== openRun)
+      return;
+    openTga(greyTga(grey), `${name} (${done})`);
+    shownFile();
+  } catch (error) {
+    if (run !== openRun)
+      return;
+    // Whatever else went wrong (the memory for a large picture, say) is a refusal too.
+    say(error instanceof Refusal ? error.message
+      : `Orlinde: cannot open ${name}: ${error.message ?? error}.`);
+  } finally {
+    document.body.dataset.opening = --opening;
+    clearTimeout(working);
+    if (run === openRun)
+      $('busy').hidden = true;
   }
-  // The picker then names no sample, so that choosing either opens it again.
-  if (openTga(bytes, name))
-    $('sample').selectedIndex = -1;
 }
 
 function openSample(value) {
+  ++openRun;
+  $('sample').value = value;
   const option = $('sample').querySelector(`option[value="${value}"]`);
   openTga(Uint8Array.from(atob(SAMPLES[value]), (c) => c.charCodeAt(0)),
           `the ${option.textContent}, a bundled 512 × 512 grey TGA file taken as is`);

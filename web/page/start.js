@@ -1,4 +1,5 @@
-// Starts the compiled viewer, or says why it cannot, and opens the test card.
+// Starts the compiled viewer, or says why it cannot, and opens what the address's link names, or
+// the test card.
 'use strict';
 
 // Hooks for scripts, in base 64: the current mode's coefficients as the bytes of their 32-bit
@@ -31,7 +32,10 @@ function start(module) {
   viewer = module;
   bindCalls();
   scriptHooks();
-  openSample('testcard');
+  if (location.hash.length > 1)
+    replayLink(location.hash.slice(1));
+  else
+    openSample('testcard');
   document.body.dataset.ready = 'true';
 }
 

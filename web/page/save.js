@@ -1,0 +1,24 @@
+// Saving: what #picture shows as a grey PNG, and the array itself as the grey TGA file the
+// desktop program opens. The C++ writes both files; the page hands them to the browser.
+'use strict';
+
+let savedUrl = null;
+
+function download(pointer, name, type) {
+  const bytes = heapBytes(pointer, call.fileSize()).slice();
+  if (savedUrl !== null)
+    URL.revokeObjectURL(savedUrl);
+  savedUrl = URL.createObjectURL(new Blob([bytes], { type }));
+  const link = document.createElement('a');
+  link.href = savedUrl;
+  link.download = name;
+  link.click();
+}
+
+const savedName = () => `orlinde-${shownSample() || 'picture'}`;
+
+$('save-png').addEventListener('click', () =>
+  download(call.savePng(viewIndex(), $('signed').checked ? 1 : 0),
+           `${savedName()}-${$('view').value}.png`, 'image/png'));
+$('save-tga').addEventListener('click', () =>
+  download(call.saveTga(), `${savedName()}.tga`, 'image/x-tga'));

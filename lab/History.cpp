@@ -14,7 +14,8 @@ bool Snapshot::operator==(const Snapshot& other) const
            (start == other.start || (start && other.start && *start == *other.start)) &&
            (keptMask == other.keptMask ||
             (keptMask && other.keptMask && *keptMask == *other.keptMask)) &&
-           keptLog == other.keptLog;
+           keptLog == other.keptLog && kept.kept == other.kept.kept &&
+           kept.nonZero == other.kept.nonZero;
 }
 
 std::size_t Snapshot::bytes() const

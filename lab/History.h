@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Compression.h"
 #include "PassLog.h"
 
 #include <cstddef>
@@ -22,6 +23,7 @@ struct Snapshot {
     std::shared_ptr<const std::vector<float>> start;
     std::shared_ptr<const std::vector<unsigned char>> keptMask;
     PassLog keptLog;
+    KeepResult kept{};
     std::vector<std::string> commands;
 
     // Bit for bit, the scale and the floats included; the commands that led here do not count.

@@ -111,7 +111,8 @@ bool Session::keepLargest(double percent, KeepResult& result)
 {
     return changing("keep:" + shortestDecimal(percent), [&] {
         auto mask = std::make_shared<std::vector<unsigned char>>(entries(size()));
-        result = ::keepLargest(transform.getData(), entries(size()), percent, mask->data());
+        keptResult = ::keepLargest(transform.getData(), entries(size()), percent, mask->data());
+        result = keptResult;
         keptMask = std::move(mask);
         keptLog = passLog;
     });
@@ -240,6 +241,11 @@ const std::vector<std::string>& Session::commands() const
     return commandList;
 }
 
+const KeepResult* Session::lastKeep() const
+{
+    return keptMask ? &keptResult : nullptr;
+}
+
 bool Session::keptViewShows() const
 {
     return keptMask && keptMask->size() == entries(size()) && keptLog == passLog;
@@ -287,6 +293,7 @@ Snapshot Session::snapshot() const
     s.start = startValues;
     s.keptMask = keptMask;
     s.keptLog = keptLog;
+    s.kept = keptResult;
     s.commands = commandList;
     return s;
 }
@@ -303,6 +310,7 @@ void Session::restore(const Snapshot& s)
     startValues = s.start;
     keptMask = s.keptMask;
     keptLog = s.keptLog;
+    keptResult = s.kept;
     commandList = s.commands;
 }
 

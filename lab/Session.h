@@ -61,6 +61,8 @@ public:
     // The commands since the start that changed something, as run takes them; undo takes the
     // last one back.
     const std::vector<std::string>& commands() const;
+    // What the last keep-the-largest since the start kept, or null when none was made.
+    const KeepResult* lastKeep() const;
     // True while the passes that the last keep-the-largest was made on are still those in effect.
     bool keptViewShows() const;
     // RGBA bytes of `view`, in the order the array is shown (a picture's top line first, a
@@ -83,6 +85,7 @@ private:
     std::shared_ptr<const std::vector<float>> startValues;
     std::shared_ptr<const std::vector<unsigned char>> keptMask;
     PassLog keptLog;
+    KeepResult keptResult{};
     std::vector<std::string> commandList;
     History history;
     // The blocks follow the log alone; the readout asks for them at every pointer move.

@@ -34,7 +34,6 @@ Session* g_session = &g_picture;
 std::string g_text;
 std::vector<unsigned char> g_pixels;
 std::vector<int> g_blocks;
-KeepResult g_kept{};
 // A file to save, until the next save.
 std::vector<unsigned char> g_file;
 // The last link read, for the page to take apart.
@@ -245,14 +244,23 @@ EMSCRIPTEN_KEEPALIVE int orlindeCanRedo()
 // Keep-the-largest on the current array; returns how many values stayed, exactly the budget.
 EMSCRIPTEN_KEEPALIVE int orlindeKeep(double percent)
 {
-    g_session->keepLargest(percent, g_kept);
-    return static_cast<int>(g_kept.kept);
+    KeepResult result{};
+    g_session->keepLargest(percent, result);
+    return static_cast<int>(result.kept);
+}
+
+// How many values the last keep since the start kept (the budget), -1 when none was made.
+EMSCRIPTEN_KEEPALIVE int orlindeKeptCount()
+{
+    const KeepResult* kept = g_session->lastKeep();
+    return kept ? static_cast<int>(kept->kept) : -1;
 }
 
 // How many of the values the last keep kept are not 0.
 EMSCRIPTEN_KEEPALIVE int orlindeKeptNonZero()
 {
-    return static_cast<int>(g_kept.nonZero);
+    const KeepResult* kept = g_session->lastKeep();
+    return kept ? static_cast<int>(kept->nonZero) : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE double orlindePsnr()

@@ -81,6 +81,14 @@ TEST(Session, UndoAndRedoRestoreEveryCommandBitForBit)
         ASSERT_TRUE(lab.state() == states[i]);
     }
     EXPECT_FALSE(lab.session.redo());
+    // What the last keep kept belongs to the state: undo takes it back with the keep.
+    while (lab.session.lastKeep() != nullptr)
+        ASSERT_TRUE(lab.session.undo());
+    ASSERT_TRUE(lab.session.keepLargest(10, kept));
+    ASSERT_NE(lab.session.lastKeep(), nullptr);
+    EXPECT_EQ(lab.session.lastKeep()->kept, kept.kept);
+    ASSERT_TRUE(lab.session.undo());
+    EXPECT_EQ(lab.session.lastKeep(), nullptr);
     // A new command forgets what could be redone.
     ASSERT_TRUE(lab.session.undo());
     ASSERT_TRUE(lab.session.key('S'));

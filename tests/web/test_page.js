@@ -642,6 +642,7 @@ test('the link replays the state bit for bit, from file:// and when the fragment
   await page.waitForFunction(() => /zap/.test(document.getElementById('message').textContent));
   assert.match(await text(page, 'message'), /“do: zap”/);
   assert.match(await text(page, 'message'), /view=sideways/);
+  assert.strictEqual(await text(page, 'kept'), 'Kept 13108 of 262144 coefficients, 13108 of them not 0.');
   const want = await state();
   await start('scene', 'SF');
   await page.fill('#keep', '5');

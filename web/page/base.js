@@ -44,6 +44,7 @@ function bindCalls() {
     orlindeCellSetText: ['number', ['number', 'number', 'string']],
     orlindeRenderView: ['number', ['number', 'number']],
     orlindeKeptViewShows: ['number', []],
+    orlindeKeptCount: ['number', []],
     orlindeKeptNonZero: ['number', []],
     orlindeLink: ['string', ['string', 'number', 'number']],
     orlindeLinkRead: [null, ['string']],

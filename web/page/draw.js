@@ -31,6 +31,14 @@ function showPsnr() {
   }
 }
 
+// What the last keep-the-largest kept, as long as it is part of the state (undo takes it back).
+function showKept() {
+  const kept = call.keptCount();
+  const n = call.size();
+  $('kept').textContent = kept < 0 ? ''
+    : `Kept ${kept} of ${n * n} coefficients, ${call.keptNonZero()} of them not 0.`;
+}
+
 function refresh() {
   if (viewer === null)
     return;
@@ -47,6 +55,7 @@ function refresh() {
   $('redo').disabled = !call.canRedo();
   $('scale').value = call.scaleText();
   showPsnr();
+  showKept();
   drawBlocks();
   showReadout();
   writeLink();

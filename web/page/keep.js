@@ -26,11 +26,7 @@ $('keep-form').addEventListener('submit', (event) => {
     $('kept').textContent = 'Give a percentage above 0 and at most 100.';
     return;
   }
-  const n = call.size();
-  let kept;
-  command(() => { kept = call.keep(percent); });
-  $('kept').textContent =
-    `Kept ${kept} of ${n * n} coefficients, ${call.keptNonZero()} of them not 0.`;
+  command(() => call.keep(percent));
 });
 $('keep').addEventListener('input', () => {
   if (call.mode() === 0)

@@ -61,7 +61,6 @@ function replayLink(fragment) {
   if (ignored.length > 0)
     notes.push(`ignored ${ignored.map((part) => `“${part}”`).join(', ')}`);
   say('');
-  $('kept').textContent = '';
   refresh();
   if (notes.length > 0)
     say(`From the link: ${notes.join('; ')}.`);

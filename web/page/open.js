@@ -223,7 +223,6 @@ function openTga(bytes, name) {
     return refusal;
   }
   $('picture-name').textContent = `Shown: ${name}.`;
-  $('kept').textContent = '';
   setMode(0);
   startChart();
   return null;

@@ -193,12 +193,12 @@ test('keep the largest keeps exactly m values, ties to the lower index; the PSNR
   assert.ok(decomposed.filter((v) => Math.abs(v) >= threshold).length > m, 'the budget cuts ties');
   const nonZero = order.slice(0, m).filter((i) => decomposed[i] !== 0).length;
   assert.strictEqual(await text(page, 'kept'),
-                     `Kept ${m} of ${N * N} coefficients, ${nonZero} of them not 0.`);
+                     `Kept ${m} coefficients, ${nonZero} of them not 0.`);
   assert.ok((await coefficients(page)).equals(Buffer.from(kept.buffer)), 'kept coefficients');
   // Half of an array that is mostly 0 now: the zeros count in the budget, not among the non-zero.
   await page.fill('#keep', '50');
   await page.click('#compress');
-  assert.strictEqual(await text(page, 'kept'), `Kept ${N * N / 2} of ${N * N} coefficients, ` +
+  assert.strictEqual(await text(page, 'kept'), `Kept ${N * N / 2} coefficients, ` +
                      `${kept.filter((v) => v !== 0).length} of them not 0.`);
   assert.ok((await coefficients(page)).equals(Buffer.from(kept.buffer)), 'the same values');
   await page.keyboard.press('R');
@@ -308,7 +308,7 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
   // Enter in the percentage box keeps the largest, as the button does.
   await page.fill('#keep', '50');
   await page.press('#keep', 'Enter');
-  assert.match(await text(page, 'kept'), new RegExp(`^Kept \\d+ of ${N * N} coefficients, `));
+  assert.match(await text(page, 'kept'), /^Kept \d+ coefficients, /);
 });
 
 test('a phone shows the picture, scaled, and the step buttons together', async () => {
@@ -642,7 +642,7 @@ test('the link replays the state bit for bit, from file:// and when the fragment
   await page.waitForFunction(() => /zap/.test(document.getElementById('message').textContent));
   assert.match(await text(page, 'message'), /“do: zap”/);
   assert.match(await text(page, 'message'), /view=sideways/);
-  assert.strictEqual(await text(page, 'kept'), 'Kept 13108 of 262144 coefficients, 13108 of them not 0.');
+  assert.strictEqual(await text(page, 'kept'), 'Kept 13108 coefficients, 13108 of them not 0.');
   const want = await state();
   await start('scene', 'SF');
   await page.fill('#keep', '5');

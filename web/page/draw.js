@@ -33,10 +33,11 @@ function showPsnr() {
 
 // What the last keep-the-largest kept, as long as it is part of the state (undo takes it back).
 function showKept() {
+  // Two numbers and no separators in them, so that a script reads the budget and the non-zero
+  // count straight off the line.
   const kept = call.keptCount();
-  const n = call.size();
   $('kept').textContent = kept < 0 ? ''
-    : `Kept ${kept} of ${n * n} coefficients, ${call.keptNonZero()} of them not 0.`;
+    : `Kept ${kept} coefficients, ${call.keptNonZero()} of them not 0.`;
 }
 
 function refresh() {

@@ -25,8 +25,8 @@ std::size_t entries(int size)
 
 } // namespace
 
-Session::Session(WaveletTransform& transform, float& scale, bool rowZeroOnTop)
-    : transform(transform), scaleValue(scale), rowZeroOnTop(rowZeroOnTop), history(historyBytes)
+Session::Session(WaveletTransform& transform, float& scale, bool matrix)
+    : transform(transform), scaleValue(scale), matrix(matrix), history(historyBytes)
 {
 }
 
@@ -83,7 +83,7 @@ bool Session::setScale(float scale)
 bool Session::autoScale()
 {
     return changing("auto", [&] {
-        scaleValue = automaticScale(transform.getData(), size(), blocks(), rowZeroOnTop);
+        scaleValue = automaticScale(transform.getData(), size(), blocks(), matrix);
     });
 }
 
@@ -212,7 +212,7 @@ DriverState Session::state() const
 
 std::string Session::where() const
 {
-    return describeWhere(state(), passLog, rowZeroOnTop);
+    return describeWhere(state(), passLog, matrix);
 }
 
 std::string Session::warning() const
@@ -260,7 +260,7 @@ void Session::render(View view, bool signedView, std::vector<unsigned char>& rgb
     rgba.resize(entries(n) * 4);
     unsigned char* out = rgba.data();
     for (int line = 0; line < n; ++line) {
-        const std::size_t row = static_cast<std::size_t>(rowZeroOnTop ? line : n - 1 - line);
+        const std::size_t row = static_cast<std::size_t>(matrix ? line : n - 1 - line);
         for (std::size_t i = row * static_cast<std::size_t>(n); i < (row + 1) * static_cast<std::size_t>(n);
              ++i, out += 4) {
             unsigned char grey = 0;

@@ -20,9 +20,10 @@ enum class View { coefficients, opened, difference, kept };
 // something can be taken back bit for bit.
 class Session {
 public:
-    // `transform` and `scale` stay the caller's: the picture's are the viewer's own. A matrix is
-    // written with its row 0 on top, a picture has it at the bottom.
-    Session(WaveletTransform& transform, float& scale, bool rowZeroOnTop);
+    // `transform` and `scale` stay the caller's: the picture's are the viewer's own. A `matrix`
+    // worked by hand is written with its row 0 on top and, with nothing decomposed, its automatic
+    // scale shows its largest number as white; a picture has row 0 at the bottom and is shown at 1.
+    Session(WaveletTransform& transform, float& scale, bool matrix);
 
     // A new start of side `size` (a power of two), nothing decomposed. `open` keeps the flags and
     // the scale and forgets the log and the history, as opening a picture does (the viewer then
@@ -80,7 +81,7 @@ private:
 
     WaveletTransform& transform;
     float& scaleValue;
-    bool rowZeroOnTop;
+    bool matrix;
     PassLog passLog;
     std::shared_ptr<const std::vector<float>> startValues;
     std::shared_ptr<const std::vector<unsigned char>> keptMask;

@@ -3,6 +3,33 @@
 #include <cstring>
 #include <utility>
 
+namespace {
+
+// Shared values are equal when they are one and the same, or hold the same.
+template <class Values>
+bool sameShared(const std::shared_ptr<const Values>& a, const std::shared_ptr<const Values>& b)
+{
+    return a == b || (a && b && *a == *b);
+}
+
+} // namespace
+
+bool Record::operator==(const Record& other) const
+{
+    return log == other.log && sameShared(start, other.start) &&
+           sameShared(keptMask, other.keptMask) && keptLog == other.keptLog &&
+           kept.kept == other.kept.kept && kept.nonZero == other.kept.nonZero;
+}
+
+std::size_t Record::bytes() const
+{
+    std::size_t commandBytes = 0;
+    for (const std::string& command : commands)
+        commandBytes += sizeof command + command.size();
+    return (log.inEffect().size() + keptLog.inEffect().size()) * sizeof(Pass) + commandBytes +
+           (keptMask ? keptMask->size() : 0);
+}
+
 bool Snapshot::operator==(const Snapshot& other) const
 {
     const auto sameBits = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };
@@ -10,22 +37,12 @@ bool Snapshot::operator==(const Snapshot& other) const
            std::memcmp(values.data(), other.values.data(), values.size() * sizeof(float)) == 0 &&
            rowLength == other.rowLength && columnLength == other.columnLength &&
            standard == other.standard && normalized == other.normalized &&
-           sameBits(scale, other.scale) && log == other.log &&
-           (start == other.start || (start && other.start && *start == *other.start)) &&
-           (keptMask == other.keptMask ||
-            (keptMask && other.keptMask && *keptMask == *other.keptMask)) &&
-           keptLog == other.keptLog && kept.kept == other.kept.kept &&
-           kept.nonZero == other.kept.nonZero;
+           sameBits(scale, other.scale) && record == other.record;
 }
 
 std::size_t Snapshot::bytes() const
 {
-    std::size_t commandBytes = 0;
-    for (const std::string& command : commands)
-        commandBytes += sizeof command + command.size();
-    return sizeof(Snapshot) + values.size() * sizeof(float) +
-           (log.inEffect().size() + keptLog.inEffect().size()) * sizeof(Pass) + commandBytes +
-           (keptMask ? keptMask->size() : 0);
+    return sizeof(Snapshot) + values.size() * sizeof(float) + record.bytes();
 }
 
 History::History(std::size_t byteLimit) : limit(byteLimit) {}

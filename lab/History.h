@@ -8,9 +8,23 @@
 #include <string>
 #include <vector>
 
-// One whole state of a session: every float, the lengths, both flags, the scale, the pass log,
-// the start that Reset returns to and what the last keep-the-largest kept (both shared between
-// states, since they rarely change), and the commands that led here from the start.
+// What a session keeps beside its transform and scale: the pass log, the start that Reset returns
+// to and what the last keep-the-largest kept (both shared between states, since they rarely
+// change), and the commands that led here from the start.
+struct Record {
+    PassLog log;
+    std::shared_ptr<const std::vector<float>> start;
+    std::shared_ptr<const std::vector<unsigned char>> keptMask;
+    PassLog keptLog;
+    KeepResult kept{};
+    std::vector<std::string> commands;
+
+    // The commands that led here do not count.
+    bool operator==(const Record& other) const;
+    std::size_t bytes() const;
+};
+
+// One whole state of a session: every float, the lengths, both flags, the scale and its record.
 struct Snapshot {
     int size = 0;
     std::vector<float> values;
@@ -19,14 +33,9 @@ struct Snapshot {
     bool standard = false;
     bool normalized = false;
     float scale = 1.0f;
-    PassLog log;
-    std::shared_ptr<const std::vector<float>> start;
-    std::shared_ptr<const std::vector<unsigned char>> keptMask;
-    PassLog keptLog;
-    KeepResult kept{};
-    std::vector<std::string> commands;
+    Record record;
 
-    // Bit for bit, the scale and the floats included; the commands that led here do not count.
+    // Bit for bit, the scale and the floats included.
     bool operator==(const Snapshot& other) const;
     std::size_t bytes() const;
 };

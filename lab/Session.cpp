@@ -33,7 +33,7 @@ Session::Session(WaveletTransform& transform, float& scale, bool matrix)
 void Session::open(const float* values, int size)
 {
     startAt(values, size);
-    commandList.clear();
+    record.commands.clear();
     history.clear();
 }
 
@@ -47,7 +47,7 @@ bool Session::replaceStart(const float* values, int size)
     });
     // The new start is where the commands are counted from.
     if (changed)
-        commandList.clear();
+        record.commands.clear();
     return changed;
 }
 
@@ -56,10 +56,10 @@ void Session::startAt(const float* values, int size)
     if (transform.getSize() != size)
         transform.setSize(size);
     transform.setData(values);
-    startValues = std::make_shared<const std::vector<float>>(values, values + entries(size));
-    passLog.clear();
-    keptMask.reset();
-    keptLog.clear();
+    record.start = std::make_shared<const std::vector<float>>(values, values + entries(size));
+    record.log.clear();
+    record.keptMask.reset();
+    record.keptLog.clear();
 }
 
 bool Session::key(unsigned char key)
@@ -69,7 +69,7 @@ bool Session::key(unsigned char key)
         const std::vector<Pass> passes = plannedPasses(planned, key);
         applyKey(transform, scaleValue, key);
         for (const Pass& pass : passes)
-            passLog.record(pass);
+            record.log.record(pass);
     });
 }
 
@@ -90,8 +90,8 @@ bool Session::autoScale()
 bool Session::reset()
 {
     return changing("reset", [&] {
-        transform.setData(startValues->data());
-        passLog.clear();
+        transform.setData(record.start->data());
+        record.log.clear();
     });
 }
 
@@ -111,10 +111,10 @@ bool Session::keepLargest(double percent, KeepResult& result)
 {
     return changing("keep:" + shortestDecimal(percent), [&] {
         auto mask = std::make_shared<std::vector<unsigned char>>(entries(size()));
-        keptResult = ::keepLargest(transform.getData(), entries(size()), percent, mask->data());
-        result = keptResult;
-        keptMask = std::move(mask);
-        keptLog = passLog;
+        record.kept = ::keepLargest(transform.getData(), entries(size()), percent, mask->data());
+        result = record.kept;
+        record.keptMask = std::move(mask);
+        record.keptLog = record.log;
     });
 }
 
@@ -185,7 +185,7 @@ const float* Session::values() const
 
 const std::vector<float>& Session::start() const
 {
-    return *startValues;
+    return *record.start;
 }
 
 float Session::scale() const
@@ -202,7 +202,7 @@ std::string Session::status() const
 
 const PassLog& Session::log() const
 {
-    return passLog;
+    return record.log;
 }
 
 DriverState Session::state() const
@@ -212,19 +212,19 @@ DriverState Session::state() const
 
 std::string Session::where() const
 {
-    return describeWhere(state(), passLog, matrix);
+    return describeWhere(state(), record.log, matrix);
 }
 
 std::string Session::warning() const
 {
-    return describeWarning(state(), passLog);
+    return describeWarning(state(), record.log);
 }
 
 const std::vector<Block>& Session::blocks() const
 {
-    if (blocksSize != size() || !(blocksLog == passLog) || blocksCache.empty()) {
-        blocksCache = blocksInEffect(size(), passLog);
-        blocksLog = passLog;
+    if (blocksSize != size() || !(blocksLog == record.log) || blocksCache.empty()) {
+        blocksCache = blocksInEffect(size(), record.log);
+        blocksLog = record.log;
         blocksSize = size();
     }
     return blocksCache;
@@ -233,29 +233,30 @@ const std::vector<Block>& Session::blocks() const
 std::string Session::blockNameAt(int row, int column) const
 {
     const Block* block = blockAt(blocks(), row, column);
-    return block ? blockName(*block, size(), passLog, transform.isStandard()) : "";
+    return block ? blockName(*block, size(), record.log, transform.isStandard()) : "";
 }
 
 const std::vector<std::string>& Session::commands() const
 {
-    return commandList;
+    return record.commands;
 }
 
 const KeepResult* Session::lastKeep() const
 {
-    return keptMask ? &keptResult : nullptr;
+    return record.keptMask ? &record.kept : nullptr;
 }
 
 bool Session::keptViewShows() const
 {
-    return keptMask && keptMask->size() == entries(size()) && keptLog == passLog;
+    return record.keptMask && record.keptMask->size() == entries(size()) &&
+           record.keptLog == record.log;
 }
 
 void Session::render(View view, bool signedView, std::vector<unsigned char>& rgba) const
 {
     const int n = size();
-    const float* values = view == View::opened ? startValues->data() : transform.getData();
-    const float* start = startValues->data();
+    const float* values = view == View::opened ? record.start->data() : transform.getData();
+    const float* start = record.start->data();
     const bool kept = keptViewShows();
     rgba.resize(entries(n) * 4);
     unsigned char* out = rgba.data();
@@ -265,7 +266,7 @@ void Session::render(View view, bool signedView, std::vector<unsigned char>& rgb
              ++i, out += 4) {
             unsigned char grey = 0;
             if (view == View::kept)
-                grey = kept && (*keptMask)[i] ? 255 : 0;
+                grey = kept && (*record.keptMask)[i] ? 255 : 0;
             else if (view == View::difference)
                 grey = greyByte(0.5f + 0.5f * ((values[i] - start[i]) * scaleValue));
             else
@@ -289,12 +290,7 @@ Snapshot Session::snapshot() const
     s.standard = transform.isStandard();
     s.normalized = transform.isNormalized();
     s.scale = scaleValue;
-    s.log = passLog;
-    s.start = startValues;
-    s.keptMask = keptMask;
-    s.keptLog = keptLog;
-    s.kept = keptResult;
-    s.commands = commandList;
+    s.record = record;
     return s;
 }
 
@@ -306,12 +302,7 @@ void Session::restore(const Snapshot& s)
     transform.setStandard(s.standard);
     transform.setNormalized(s.normalized);
     scaleValue = s.scale;
-    passLog = s.log;
-    startValues = s.start;
-    keptMask = s.keptMask;
-    keptLog = s.keptLog;
-    keptResult = s.kept;
-    commandList = s.commands;
+    record = s.record;
 }
 
 bool Session::changing(const std::string& text, const std::function<void()>& command)
@@ -321,6 +312,6 @@ bool Session::changing(const std::string& text, const std::function<void()>& com
     if (before == snapshot())
         return false;
     history.recordChange(std::move(before));
-    commandList.push_back(text);
+    record.commands.push_back(text);
     return true;
 }

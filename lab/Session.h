@@ -82,12 +82,7 @@ private:
     WaveletTransform& transform;
     float& scaleValue;
     bool matrix;
-    PassLog passLog;
-    std::shared_ptr<const std::vector<float>> startValues;
-    std::shared_ptr<const std::vector<unsigned char>> keptMask;
-    PassLog keptLog;
-    KeepResult keptResult{};
-    std::vector<std::string> commandList;
+    Record record;
     History history;
     // The blocks follow the log alone; the readout asks for them at every pointer move.
     mutable std::vector<Block> blocksCache;

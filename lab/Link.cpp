@@ -84,10 +84,20 @@ Link parseLink(const std::string& fragment)
             link.ignored.push_back(part);
         }
     }
-    // A grid belongs to numbers mode, a sample to the picture.
+    // A grid and edited cells belong to numbers mode; the picture has no cells to edit.
     if (!link.numbers && !link.grid.empty()) {
         link.ignored.push_back("grid=" + link.grid);
         link.grid.clear();
+    }
+    if (!link.numbers) {
+        std::vector<std::string> commands;
+        for (const std::string& command : link.commands) {
+            if (command.rfind("set:", 0) == 0)
+                link.ignored.push_back("do: " + command);
+            else
+                commands.push_back(command);
+        }
+        link.commands.swap(commands);
     }
     return link;
 }

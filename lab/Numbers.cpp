@@ -112,16 +112,29 @@ ParsedMatrix parseMatrix(const std::string& text)
         std::size_t stop = text.find('\n', start);
         if (stop == std::string::npos)
             stop = text.size();
+        // Blanks only separate; a comma or a tab also ends a cell, so two of them in a row (as a
+        // spreadsheet copies an empty cell) or one at either end of a line leave an empty cell.
         std::vector<std::string> fields;
         std::string field;
+        bool cellSinceComma = false;
+        bool afterComma = false;
         for (std::size_t i = start; i <= stop; ++i) {
-            const char c = i < stop ? text[i] : ' ';
-            if (isBlank(c) || c == ',') {
-                if (!field.empty())
-                    fields.push_back(field);
-                field.clear();
-            } else {
+            const char c = i < stop ? text[i] : '\n';
+            const bool ends = c == ',' || c == '\t';
+            if (!ends && !isBlank(c) && c != '\n') {
                 field += c;
+                continue;
+            }
+            if (!field.empty()) {
+                fields.push_back(field);
+                field.clear();
+                cellSinceComma = true;
+            }
+            if ((ends || (c == '\n' && afterComma)) && !cellSinceComma)
+                fields.emplace_back();
+            if (ends) {
+                cellSinceComma = false;
+                afterComma = true;
             }
         }
         if (!fields.empty())
@@ -135,6 +148,10 @@ ParsedMatrix parseMatrix(const std::string& text)
     };
     if (rows.empty())
         return fail(0, 0, "there are no numbers; paste a square matrix of side 4, 8 or 16.");
+    // An empty cell miscounts its row; name it before the count.
+    for (std::size_t column = 0; column < rows[0].size(); ++column)
+        if (rows[0][column].empty())
+            return fail(0, column, "the cell is empty.");
     const std::size_t n = rows[0].size();
     if (n != 4 && n != 8 && n != 16)
         return fail(0, n < 4 ? n : (n < 8 ? 4 : (n < 16 ? 8 : 16)), "the first row has " + std::to_string(n) +
@@ -147,6 +164,8 @@ ParsedMatrix parseMatrix(const std::string& text)
             if (column >= n)
                 return fail(row, column, "the row has more than " + std::to_string(n) + " numbers.");
             float value = 0.0f;
+            if (rows[row][column].empty())
+                return fail(row, column, "the cell is empty.");
             if (!parseFloat(rows[row][column], value))
                 return fail(row, column, "\"" + rows[row][column] +
                                              "\" is not a number that a 32-bit float holds.");

@@ -142,6 +142,8 @@ int Session::run(const std::string& command)
     const auto third = rest.find(':', second + 1);
     const int row = std::atoi(rest.substr(0, second).c_str());
     const int column = std::atoi(rest.substr(second + 1, third - second - 1).c_str());
+    if (row >= size() || column >= size())
+        return -1;
     return parseFloat(rest.substr(third + 1), value) && setValue(row, column, value);
 }
 

@@ -40,7 +40,7 @@ public:
     bool setValue(int row, int column, float value);
     bool keepLargest(double percent, KeepResult& result);
     // Any command as a link writes it (see Link.h): 1 when it changed something, 0 when it
-    // changed nothing, -1 when it is no command.
+    // changed nothing, -1 when it is no command for this array (a cell outside it included).
     int run(const std::string& command);
     bool undo();
     bool redo();

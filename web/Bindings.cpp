@@ -206,9 +206,16 @@ EMSCRIPTEN_KEEPALIVE const char* orlindeScaleText()
     return text(shortestDecimal(g_session->scale()));
 }
 
-EMSCRIPTEN_KEEPALIVE int orlindeSetScale(double value)
+// Sets a typed scale; null when taken (or already the scale), else why it was refused: it must
+// be a positive number, and one that a 32-bit float holds without becoming infinite or 0.
+EMSCRIPTEN_KEEPALIVE const char* orlindeSetScaleText(const char* typed)
 {
-    return g_session->setScale(static_cast<float>(value));
+    float value = 0.0f;
+    if (!parseFloat(typed, value) || !(value > 0.0f))
+        return text("The scale must be a positive number that a 32-bit float holds "
+                    "(from about 1e-45 to 3.4e38).");
+    g_session->setScale(value);
+    return nullptr;
 }
 
 EMSCRIPTEN_KEEPALIVE int orlindeAutoScale()

@@ -31,6 +31,10 @@ TEST(Link, ReadsWhatItWritesAndListsWhatItIgnores)
     // A grid that is no square matrix, or one without numbers mode, is ignored.
     EXPECT_EQ(parseLink("mode=numbers&grid=1,2;3").grid, "");
     EXPECT_EQ(parseLink("grid=1,2,3,4;5,6,7,8;9,10,11,12;13,14,15,16").ignored.size(), 1u);
+    // The picture has no cells to edit.
+    const Link picture = parseLink("sample=testcard&do=f,set:1:1:5");
+    EXPECT_EQ(picture.commands, (std::vector<std::string>{"f"}));
+    EXPECT_EQ(picture.ignored, (std::vector<std::string>{"do: set:1:1:5"}));
 }
 
 TEST(Link, ReplayGivesTheSameStateAsTheCommandsByHand)
@@ -66,6 +70,7 @@ TEST(Link, ReplayGivesTheSameStateAsTheCommandsByHand)
     EXPECT_EQ(byHand.status(), replayed.status());
     EXPECT_EQ(replayed.commands(), byHand.commands());
     EXPECT_EQ(replayed.run("keep:abc"), -1);
+    EXPECT_EQ(replayed.run("set:64:0:1"), -1);
 }
 
 TEST(Views, DifferenceAndKeptFollowTheirDefinitions)

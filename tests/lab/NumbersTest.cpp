@@ -78,6 +78,8 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
         {"1 2 3 4\n5 6 7 8\n1 2 3 4\n5 6 7 8\n9 9 9 9\n", "Row 5, column 1"},
         {"1,5 2 3 4\n", "Row 1, column 5"},
         {"1 2 nan 4\n", "Row 1, column 3"},
+        {"1,,2,3,4\n", "Row 1, column 2: the cell is empty."},
+        {"1\t2\t3\t4\n5\t6\t7\t\n", "Row 2, column 4: the cell is empty."},
     };
     for (const Bad& b : bad) {
         const ParsedMatrix m = parseMatrix(b.text);

@@ -27,7 +27,7 @@ function bindCalls() {
     orlindeBlocks: ['number', []],
     orlindeBlockName: ['string', ['number', 'number']],
     orlindeScaleText: ['string', []],
-    orlindeSetScale: ['number', ['number']],
+    orlindeSetScaleText: ['number', ['string']],
     orlindeAutoScale: ['number', []],
     orlindeReset: ['number', []],
     orlindeUndo: ['number', []],

@@ -6,10 +6,10 @@
 function applyScale() {
   if ($('scale').value === call.scaleText())
     return;
-  const value = Number($('scale').value);
-  command(() => call.setScale(value));
-  if (!(value > 0 && Number.isFinite(value)))
-    say('The scale must be a positive number.');
+  let refusal = null;
+  command(() => { refusal = messageAt(call.setScaleText($('scale').value)); });
+  if (refusal)
+    say(refusal);
 }
 
 $('scale-form').addEventListener('submit', (event) => {

@@ -50,8 +50,13 @@ function replayLink(fragment) {
         notes.push('no picture: the link names no sample, so its commands ran on the test card');
     }
     const count = call.linkCommandCount();
-    for (let i = 0; i < count; ++i)
-      call.run(call.linkCommand(i));
+    const refused = [];
+    for (let i = 0; i < count; ++i) {
+      if (call.run(call.linkCommand(i)) < 0)
+        refused.push(`“do: ${call.linkCommand(i)}”`);
+    }
+    if (refused.length > 0)
+      notes.push(`ignored ${refused.join(', ')}, which this array does not have`);
     $('signed').checked = call.linkSigned() === 1;
     $('view').value = call.linkView();
   } finally {

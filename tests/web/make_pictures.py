@@ -11,7 +11,8 @@ logo.png, 512 × 512 grey in bands, transparent on the left, half transparent in
 huge.png, only the signature and a header saying 30000 × 30000; colour-png.tga, colour.png's
 bytes under a TGA name; grey-tga, grey.tga's bytes without an extension; colour512.tga, colour.png's
 centred square as a 24-bit TGA (its grey is colour.tga); drawing.svg, 800 × 400, black on its
-left half, white on its right; sizeless.svg, a drawing with a view box but no size."""
+left half, white on its right; sizeless.svg, a drawing with a view box but no size, its elements
+with a namespace prefix."""
 
 import os
 import struct
@@ -66,8 +67,10 @@ with open(os.path.join(sys.argv[1], "grey.tga"), "rb") as f, \
         open(os.path.join(sys.argv[1], "grey-tga"), "wb") as g:
     g.write(f.read())
 save(colour[:, 44:556], "RGB", "colour512.tga")
-for name, size in (("drawing.svg", 'width="800" height="400" '), ("sizeless.svg", "")):
+# The sizeless one names its elements with a namespace prefix, as some tools write SVG.
+for name, size, svg in (("drawing.svg", 'width="800" height="400" ', ""),
+                        ("sizeless.svg", "", "svg:")):
     with open(os.path.join(sys.argv[1], name), "w") as f:
-        f.write(f'<?xml version="1.0"?>\n<svg xmlns="http://www.w3.org/2000/svg" {size}'
-                'viewBox="0 0 800 400"><rect width="800" height="400" fill="#fff"/>'
-                '<rect width="400" height="400" fill="#000"/></svg>\n')
+        f.write(f'<?xml version="1.0"?>\n<{svg}svg xmlns{svg and ":svg"}="http://www.w3.org/2000/svg" '
+                f'{size}viewBox="0 0 800 400"><{svg}rect width="800" height="400" fill="#fff"/>'
+                f'<{svg}rect width="400" height="400" fill="#000"/></{svg}svg>\n')

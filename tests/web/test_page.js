@@ -340,6 +340,19 @@ test('a phone shows the picture, scaled, and the step buttons together', async (
                              Math.floor(200 * N / seen.side)];
       assert.match(await text(phone, 'readout'), new RegExp(`^row ${row}, column ${column}: `));
     }
+    // The largest matrix, its details long decimals: every number whole, the buttons in view.
+    await phone.selectOption('#mode', 'numbers');
+    await phone.selectOption('#grid-size', '16');
+    for (const key of 'NF')
+      await phone.click(`#keys button[data-key="${key}"]`);
+    const grid = await phone.evaluate(() => {
+      const keys = document.getElementById('keys').getBoundingClientRect();
+      return { keys: keys.top >= 0 && keys.bottom <= innerHeight,
+               cut: [...document.querySelectorAll('#grid input')]
+                 .filter((cell) => cell.scrollWidth > cell.clientWidth).length,
+               scrolls: document.documentElement.scrollWidth > innerWidth };
+    });
+    assert.deepStrictEqual(grid, { keys: true, cut: 0, scrolls: false }, `numbers mode, ${what}`);
     await context.close();
   }
   const { context, seen } = await layout({ width: 560, height: 640 }, false);
@@ -459,11 +472,11 @@ test('a typed scale, the automatic one, and refusals', async () => {
   await page.fill('#scale', '37.5');
   await page.press('#scale', 'Enter');
   assert.match(await text(page, 'status'), / {6}Scale \(37\.500000\)$/);
-  for (const bad of ['0', '-2', ''] ) {
+  for (const bad of ['0', '-2', '', '1e39', '1e-50']) {
     await page.fill('#scale', bad);
     await page.press('#scale', 'Enter');
     assert.match(await text(page, 'status'), /Scale \(37\.500000\)$/, `"${bad}" refused`);
-    assert.strictEqual(await text(page, 'message'), 'The scale must be a positive number.');
+    assert.match(await text(page, 'message'), /^The scale must be a positive number that a 32-bit/);
   }
   await page.click('#auto');
   assert.strictEqual(await page.inputValue('#scale'), '1', 'nothing decomposed: 1');

@@ -68,16 +68,20 @@ function drawGrid() {
   $('grid-size').value = String(n);
   const pixels = call.render($('signed').checked ? 1 : 0);
   const shades = heapBytes(pixels, 4 * n * n).slice();
+  let widest = 4;
   for (let row = 0; row < n; ++row) {
     for (let column = 0; column < n; ++column) {
       const input = cells[row][column];
       const grey = shades[4 * (row * n + column)];
       input.value = call.cellText(row, column);
+      widest = Math.max(widest, input.value.length);
       input.style.background = `rgb(${grey}, ${grey}, ${grey})`;
       // Black text from this grey up and white below it both reach 4.5 : 1.
       input.style.color = grey >= 118 ? '#000' : '#fff';
     }
   }
+  // Every cell as wide as the longest number, so that none is cut off.
+  $('grid').style.setProperty('--cell-chars', widest);
   if (document.activeElement !== $('grid-text'))
     $('grid-text').value = call.gridText();
 }

@@ -28,7 +28,9 @@ const ascii = (bytes, from, to) => String.fromCharCode(...bytes.subarray(from, t
 
 function isSvg(bytes) {
   const head = new TextDecoder().decode(bytes.subarray(0, 65536)).replace(/^\uFEFF/, '');
-  return /^\s*(<\?xml[^>]*\?>\s*)?(<!--[\s\S]*?-->\s*|<!DOCTYPE[^>]*>\s*)*<svg[\s>]/i.test(head);
+  // The root may carry a namespace prefix: <svg:svg xmlns:svg="…">.
+  return /^\s*(<\?xml[^>]*\?>\s*)?(<!--[\s\S]*?-->\s*|<!DOCTYPE[^>]*>\s*)*<([\w.-]+:)?svg[\s>]/i
+    .test(head);
 }
 
 function pictureKind(bytes) {

@@ -7,11 +7,9 @@ Usage: test_files.py PATH/TO/lab_tool
 """
 
 import os
-import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import unittest
 import zlib
 
@@ -19,7 +17,7 @@ import numpy as np
 from PIL import Image
 
 from harness import K, N, noise, smooth_picture
-from test_interop import header, picture, tool
+from test_interop import InItsOwnFolder, header, picture, tool
 
 TOOL = None
 
@@ -52,13 +50,7 @@ def as_rgba(top_first):
     return top_first.astype(np.uint8).tobytes()
 
 
-class Files(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="lab_files.")
-        self.addCleanup(shutil.rmtree, self.dir)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
+class Files(InItsOwnFolder):
 
     def rgba(self, path):
         """(width, height, bytes) from lab_tool, failing with its refusal."""

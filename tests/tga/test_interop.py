@@ -65,13 +65,18 @@ def tool(name):
     return path
 
 
-class WrittenByOtherTools(unittest.TestCase):
+class InItsOwnFolder(unittest.TestCase):
+    """A test whose files live in a folder of its own, removed afterwards."""
+
     def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="tga_interop.")
+        self.dir = tempfile.mkdtemp(prefix="orlinde_test.")
         self.addCleanup(shutil.rmtree, self.dir)
 
     def path(self, name):
         return os.path.join(self.dir, name)
+
+
+class WrittenByOtherTools(InItsOwnFolder):
 
     def sh(self, argv, stdout_name=None):
         with open(self.path(stdout_name), "wb") if stdout_name else open(os.devnull, "wb") as out:

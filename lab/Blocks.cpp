@@ -6,14 +6,6 @@
 
 namespace {
 
-int levelOf(int size, int length)
-{
-    int level = 1;
-    while ((length << level) <= size)
-        ++level;
-    return level;
-}
-
 // An entry's kind, packed: row level, column level (8 bits each), then the detail and mixed bits.
 using Kind = std::uint32_t;
 constexpr Kind rowDetailBit = 1u << 16;
@@ -33,7 +25,8 @@ Kind afterPass(Kind even, Kind odd, bool rows, int level, bool detail)
 void applyPass(std::vector<Kind>& kinds, const Pass& pass, int size)
 {
     const bool rows = pass.direction == Direction::rows;
-    const int level = levelOf(size, pass.length);
+    // The finest level is 1: a pass over the whole side.
+    const int level = log2Of(size / pass.length) + 1;
     const int half = pass.length / 2;
     const auto n = static_cast<std::size_t>(size);
     std::vector<Kind> line(static_cast<std::size_t>(pass.length));

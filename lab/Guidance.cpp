@@ -5,14 +5,6 @@
 
 namespace {
 
-int log2Of(int length)
-{
-    int bits = 0;
-    while ((1 << bits) < length)
-        ++bits;
-    return bits;
-}
-
 const char* directionName(const Pass& pass)
 {
     return pass.direction == Direction::rows ? "row" : "column";

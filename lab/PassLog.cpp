@@ -8,6 +8,14 @@ bool Pass::operator==(const Pass& other) const
            count == other.count && normalized == other.normalized;
 }
 
+int log2Of(int powerOfTwo)
+{
+    int bits = 0;
+    while ((1 << bits) < powerOfTwo)
+        ++bits;
+    return bits;
+}
+
 bool undoes(const Pass& inverse, const Pass& forward)
 {
     return !inverse.forward && forward.forward && inverse.direction == forward.direction &&

@@ -26,6 +26,9 @@ struct Pass {
     bool operator==(const Pass& other) const;
 };
 
+// The exponent of a power of two: how many levels a side of that length has.
+int log2Of(int powerOfTwo);
+
 // True when the inverse pass `inverse` undoes the forward pass `forward`.
 bool undoes(const Pass& inverse, const Pass& forward);
 

@@ -137,14 +137,8 @@ EMSCRIPTEN_KEEPALIVE int orlindeNothingDecomposed()
     return s.rowLength == s.size && s.columnLength == s.size;
 }
 
-// The canvas bytes of the current array (Session::render): the coefficients, or with `view` 0 to
-// 3 the coefficients, the start, the difference or what keep-the-largest kept.
-EMSCRIPTEN_KEEPALIVE const unsigned char* orlindeRender(int signedView)
-{
-    g_session->render(View::coefficients, signedView != 0, g_pixels);
-    return g_pixels.data();
-}
-
+// The canvas bytes of the current array (Session::render), `view` 0 to 3: the coefficients, the
+// start, the difference or what keep-the-largest kept.
 EMSCRIPTEN_KEEPALIVE const unsigned char* orlindeRenderView(int view, int signedView)
 {
     g_session->render(static_cast<View>(std::clamp(view, 0, 3)), signedView != 0, g_pixels);

@@ -18,7 +18,6 @@ function bindCalls() {
     orlindeStatus: ['string', []],
     orlindeSize: ['number', []],
     orlindeData: ['number', []],
-    orlindeRender: ['number', ['number']],
     orlindeRowLevels: ['number', []],
     orlindeColumnLevels: ['number', []],
     orlindeWhere: ['string', []],

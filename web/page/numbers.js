@@ -66,7 +66,7 @@ function drawGrid() {
   if (cells.length !== n)
     buildGrid(n);
   $('grid-size').value = String(n);
-  const pixels = call.render($('signed').checked ? 1 : 0);
+  const pixels = call.renderView(0, $('signed').checked ? 1 : 0);
   const shades = heapBytes(pixels, 4 * n * n).slice();
   let widest = 4;
   for (let row = 0; row < n; ++row) {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "AdaptiveBit.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Binary adaptive range coder (the carry-propagating coder of LZMA): each decision narrows the
+// interval [low, low + range) by its model's probability. Bytes are emitted only once no carry can
+// change them, so the bytes out so far are a prefix of the finished stream.
+class RangeEncoder {
+public:
+    // The coded bytes follow `prefix` (the stream's header) in the same vector.
+    explicit RangeEncoder(std::vector<unsigned char> prefix);
+
+    void encode(AdaptiveBit& model, int bit);
+    // Bytes out so far, prefix included; none of them changes any more.
+    std::size_t size() const;
+    // Emits the bytes that pin the last decision down and hands the whole stream over.
+    std::vector<unsigned char> finish();
+
+private:
+    void shiftLow();
+
+    std::vector<unsigned char> out;
+    std::uint64_t low = 0;
+    std::uint32_t range = 0xFFFFFFFFu;
+    // The byte held back while a carry could still reach it, and the 0xFF bytes after it.
+    unsigned char cache = 0;
+    std::uint64_t pending = 0;
+    // LZMA's first byte is always 0; it is left out, and the decoder starts one byte later.
+    bool first = true;
+};

@@ -1,0 +1,267 @@
+#include "SetPartitioning.h"
+
+#include "CodingWavelets.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// What a decision tells; the encoder reads it off the coefficients, the decoder off the stream.
+enum class Question {
+    Bit,         // the magnitude's bit at the plane: significance of a single coefficient, refinement
+    Descendants, // some descendant reaches the plane
+    Grand,       // some descendant beyond the offspring reaches the plane
+    Sign,        // the coefficient is negative
+};
+
+enum class SetKind : std::uint8_t { Descendants, Grand };
+
+struct SetEntry {
+    std::uint32_t index;
+    SetKind kind;
+};
+
+// The adaptive models, by decision and context. Level class: 0 the finest level, 1 the next, 2
+// the coarser ones and the low band.
+struct Contexts {
+    AdaptiveBit pixel[2][3][3][2]; // [tested as offspring][level class][significant neighbours 0, 1, 2+][parent significant]
+    AdaptiveBit descendants[3][2]; // [level class][the root itself significant]
+    AdaptiveBit grand[3];          // [level class]
+    AdaptiveBit sign[3][3];        // [left neighbour's sign + 1][upper neighbour's sign + 1]
+    AdaptiveBit refine[3][2];      // [level class][first refinement]
+};
+
+// The trees' shape on an n × n decomposition of `levels` levels.
+class Trees {
+public:
+    Trees(int n, int levels) : n(n), levels(levels), low(n >> levels), levelClass(std::size_t(n) * n)
+    {
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j)
+                levelClass[index(i, j)] = static_cast<std::uint8_t>(std::min(bandLevel(i, j, n, levels) - 1, 2));
+        }
+    }
+
+    bool inLow(int i, int j) const { return i < low && j < low; }
+
+    bool hasOffspring(int i, int j) const
+    {
+        if (inLow(i, j))
+            return (i & 1) || (j & 1);
+        return std::max(i, j) < n / 2;
+    }
+
+    // The top-left coefficient of (i, j)'s 2 × 2 offspring block; (i, j) has offspring.
+    std::uint32_t offspring(int i, int j) const
+    {
+        if (inLow(i, j))
+            return index((i & ~1) + (i & 1) * low, (j & ~1) + (j & 1) * low);
+        return index(2 * i, 2 * j);
+    }
+
+    bool hasGrand(int i, int j) const
+    {
+        const std::uint32_t first = offspring(i, j);
+        return hasOffspring(row(first), column(first));
+    }
+
+    // The coefficient whose offspring (i, j) is; −1 in the low band.
+    long parent(int i, int j) const
+    {
+        if (inLow(i, j))
+            return -1;
+        if (std::max(i, j) < 2 * low) {
+            const int di = i >= low, dj = j >= low;
+            return long(index(((i - di * low) & ~1) + di, ((j - dj * low) & ~1) + dj));
+        }
+        return long(index(i / 2, j / 2));
+    }
+
+    std::uint32_t index(int i, int j) const { return std::uint32_t(i) * std::uint32_t(n) + std::uint32_t(j); }
+    int row(std::uint32_t k) const { return int(k / std::uint32_t(n)); }
+    int column(std::uint32_t k) const { return int(k % std::uint32_t(n)); }
+
+    const int n;
+    const int levels;
+    const int low;
+    std::vector<std::uint8_t> levelClass;
+};
+
+// The passes, the same for both ends: `decide(model, question, index, plane)` gives the decision's
+// bit (coding it, or reading it) or a negative value to stop.
+template <class Decide>
+void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Trees& trees, int planes,
+               PartialCoefficients& known)
+{
+    const int n = trees.n;
+    Contexts contexts;
+    const auto shiftOf = [&](std::uint32_t k) { return shifts.empty() ? 0 : int(shifts[k]); };
+    const auto significant = [&](long k) { return k >= 0 && known.plane[std::size_t(k)] >= 0; };
+    const auto signAt = [&](int i, int j) { return i < 0 || j < 0 ? 0 : int(known.sign[trees.index(i, j)]); };
+
+    std::vector<std::uint32_t> lip, lsp;
+    std::vector<SetEntry> lis, kept;
+    for (int i = 0; i < trees.low; ++i) {
+        for (int j = 0; j < trees.low; ++j) {
+            lip.push_back(trees.index(i, j));
+            if (trees.hasOffspring(i, j))
+                lis.push_back({trees.index(i, j), SetKind::Descendants});
+        }
+    }
+
+    // Tests one coefficient for significance at `plane`, with its sign when it is: 1 and into the
+    // significant list, 0, or negative to stop.
+    const auto testPixel = [&](std::uint32_t k, int plane, int asOffspring) {
+        if (plane < shiftOf(k))
+            return 0;
+        const int i = trees.row(k), j = trees.column(k);
+        int neighbours = 0;
+        neighbours += i > 0 && significant(long(k) - n);
+        neighbours += i + 1 < n && significant(long(k) + n);
+        neighbours += j > 0 && significant(long(k) - 1);
+        neighbours += j + 1 < n && significant(long(k) + 1);
+        AdaptiveBit& model = contexts.pixel[asOffspring][trees.levelClass[k]][std::min(neighbours, 2)]
+                                          [significant(trees.parent(i, j))];
+        const int bit = decide(model, Question::Bit, k, plane);
+        if (bit <= 0)
+            return bit;
+        const int negative = decide(contexts.sign[signAt(i, j - 1) + 1][signAt(i - 1, j) + 1], Question::Sign, k, plane);
+        if (negative < 0)
+            return negative;
+        known.magnitude[k] = 1u << plane;
+        known.plane[k] = static_cast<std::int8_t>(plane);
+        known.sign[k] = negative ? -1 : 1;
+        lsp.push_back(k);
+        return 1;
+    };
+
+    for (int plane = planes - 1; plane >= 0; --plane) {
+        const std::size_t refined = lsp.size();
+
+        std::size_t stay = 0;
+        for (std::size_t t = 0; t < lip.size(); ++t) {
+            const int bit = testPixel(lip[t], plane, 0);
+            if (bit < 0)
+                return;
+            if (bit == 0)
+                lip[stay++] = lip[t];
+        }
+        lip.resize(stay);
+
+        // Entries appended while the list is walked are walked in this same pass.
+        for (std::size_t t = 0; t < lis.size(); ++t) {
+            const SetEntry entry = lis[t];
+            const int i = trees.row(entry.index), j = trees.column(entry.index);
+            const int cls = trees.levelClass[entry.index];
+            const std::uint32_t first = trees.offspring(i, j);
+            const std::uint32_t block[4] = {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1};
+            if (entry.kind == SetKind::Descendants) {
+                const int bit = decide(contexts.descendants[cls][significant(entry.index)],
+                                       Question::Descendants, entry.index, plane);
+                if (bit < 0)
+                    return;
+                if (bit == 0) {
+                    kept.push_back(entry);
+                    continue;
+                }
+                for (std::uint32_t k : block) {
+                    const int pixel = testPixel(k, plane, 1);
+                    if (pixel < 0)
+                        return;
+                    if (pixel == 0)
+                        lip.push_back(k);
+                }
+                if (trees.hasGrand(i, j))
+                    lis.push_back({entry.index, SetKind::Grand});
+            } else {
+                const int bit = decide(contexts.grand[cls], Question::Grand, entry.index, plane);
+                if (bit < 0)
+                    return;
+                if (bit == 0) {
+                    kept.push_back(entry);
+                    continue;
+                }
+                for (std::uint32_t k : block)
+                    lis.push_back({k, SetKind::Descendants});
+            }
+        }
+        lis.swap(kept);
+        kept.clear();
+
+        for (std::size_t t = 0; t < refined; ++t) {
+            const std::uint32_t k = lsp[t];
+            if (plane < shiftOf(k))
+                continue;
+            const int first = (known.magnitude[k] >> (plane + 1)) == 1;
+            const int bit = decide(contexts.refine[trees.levelClass[k]][first], Question::Bit, k, plane);
+            if (bit < 0)
+                return;
+            known.magnitude[k] |= std::uint32_t(bit) << plane;
+            known.plane[k] = static_cast<std::int8_t>(plane);
+        }
+    }
+}
+
+PartialCoefficients unknown(int n)
+{
+    const std::size_t count = std::size_t(n) * n;
+    return {std::vector<std::uint32_t>(count, 0), std::vector<std::int8_t>(count, -1),
+            std::vector<std::int8_t>(count, 0)};
+}
+
+} // namespace
+
+void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_t>& shifts, int n,
+                 int levels, int planes, std::size_t maxBytes, RangeEncoder& encoder)
+{
+    const Trees trees(n, levels);
+    const std::size_t count = std::size_t(n) * n;
+    std::vector<std::uint32_t> magnitude(count), descendants(count, 0), grand(count, 0);
+    for (std::size_t k = 0; k < count; ++k)
+        magnitude[k] = std::uint32_t(std::abs(coefficients[k]));
+    // Offspring always lie later in raster order than their parent, so one backward sweep sees
+    // every block's maxima before the block's parent.
+    for (std::size_t k = count; k-- > 0;) {
+        const int i = trees.row(std::uint32_t(k)), j = trees.column(std::uint32_t(k));
+        if (!trees.hasOffspring(i, j))
+            continue;
+        const std::uint32_t first = trees.offspring(i, j);
+        for (std::uint32_t o : {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1}) {
+            descendants[k] = std::max({descendants[k], magnitude[o], descendants[o]});
+            grand[k] = std::max(grand[k], descendants[o]);
+        }
+    }
+
+    PartialCoefficients known = unknown(n);
+    const auto decide = [&](AdaptiveBit& model, Question question, std::uint32_t k, int plane) {
+        int bit = 0;
+        switch (question) {
+        case Question::Bit:
+            bit = (magnitude[k] >> plane) & 1;
+            break;
+        case Question::Descendants:
+            bit = (descendants[k] >> plane) != 0;
+            break;
+        case Question::Grand:
+            bit = (grand[k] >> plane) != 0;
+            break;
+        case Question::Sign:
+            bit = coefficients[k] < 0;
+            break;
+        }
+        encoder.encode(model, bit);
+        return encoder.size() >= maxBytes ? -1 : bit;
+    };
+    runPasses(decide, shifts, trees, planes, known);
+}
+
+PartialCoefficients decodeTrees(RangeDecoder& decoder, const std::vector<std::uint8_t>& shifts,
+                                int n, int levels, int planes)
+{
+    const Trees trees(n, levels);
+    PartialCoefficients known = unknown(n);
+    const auto decide = [&](AdaptiveBit& model, Question, std::uint32_t, int) { return decoder.decode(model); };
+    runPasses(decide, shifts, trees, planes, known);
+    return known;
+}

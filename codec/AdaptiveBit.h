@@ -3,19 +3,25 @@
 #include <cstdint>
 
 // The probability that the next decision of one kind is 0, in units of 2^-kBits, learned from the
-// decisions before: after each it moves 1/2^kRate of the way toward what was seen. It never reaches
-// 0 or 1, so no decision costs the range coders an empty interval.
+// decisions before: the mean of a fast estimate, which moves 1/16 of the way toward each decision
+// seen, and a slow one, which moves 1/128 of the way. Neither reaches 0 or 1, so no decision costs
+// the range coders an empty interval.
 struct AdaptiveBit {
-    static constexpr int kBits = 12;
-    static constexpr int kRate = 5;
+    static constexpr int kBits = 15;
 
-    std::uint32_t zero = 1u << (kBits - 1);
+    std::uint32_t fast = 1u << (kBits - 1);
+    std::uint32_t slow = 1u << (kBits - 1);
+
+    std::uint32_t zero() const { return (fast + slow) >> 1; }
 
     void update(int bit)
     {
-        if (bit)
-            zero -= zero >> kRate;
-        else
-            zero += ((1u << kBits) - zero) >> kRate;
+        if (bit) {
+            fast -= fast >> 4;
+            slow -= slow >> 7;
+        } else {
+            fast += ((1u << kBits) - fast) >> 4;
+            slow += ((1u << kBits) - slow) >> 7;
+        }
     }
 };

@@ -20,6 +20,9 @@ constexpr int kStepExponent = 2;
 constexpr int kMaxStepExponent = 16;
 // The largest magnitude a stream may describe is below 2^kMaxPlanes.
 constexpr int kMaxPlanes = 30;
+// Where a float coefficient goes back inside the interval its known bits leave open: magnitudes
+// thin out upward, so a little below the middle is nearer on average.
+constexpr double kInside = 7.0 / 16.0;
 // Greys are coded around mid-grey, so the low band starts near 0 as the details do.
 constexpr int kMidGrey = 128;
 
@@ -152,7 +155,7 @@ bool parseWavelet(const std::string& name, CodingWavelet& wavelet)
 
 bool codable(int n, int levels)
 {
-    return n >= kMinSide && n <= kMaxSide && (n & (n - 1)) == 0 && levels >= 1 && (n >> levels) >= 2;
+    return n >= kMinSide && n <= kMaxSide && (n & (n - 1)) == 0 && levels >= 1 && levels < 16 && (n >> levels) >= 2;
 }
 
 std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, CodingWavelet wavelet, int levels,
@@ -224,7 +227,7 @@ std::string decodePicture(const unsigned char* data, std::size_t size, DecodedPi
         for (std::size_t k = 0; k < count; ++k) {
             const int plane = known.plane[k];
             if (plane >= 0)
-                values[k] = known.sign[k] * std::ldexp(known.magnitude[k] + std::ldexp(0.5, plane), -header.stepExponent);
+                values[k] = known.sign[k] * std::ldexp(known.magnitude[k] + std::ldexp(kInside, plane), -header.stepExponent);
         }
         (header.wavelet == CodingWavelet::Haar ? haarInverse : cdf97Inverse)(values.data(), n, header.levels);
         for (std::size_t k = 0; k < count; ++k)

@@ -18,10 +18,11 @@ const char* waveletName(CodingWavelet wavelet);
 bool parseWavelet(const std::string& name, CodingWavelet& wavelet);
 
 constexpr std::size_t kStreamHeaderBytes = 12;
-// Pictures are square, with a power-of-two side from kMinSide to kMaxSide, and decomposed into
-// 1 to log2(side) − 1 levels (the low band at least 2 × 2).
+// Pictures are square, with a power-of-two side from kMinSide to kMaxSide (the program's pictures
+// are 512 × 512; the bound keeps what a 12-byte header can make a decoder allocate and transform
+// small), and decomposed into 1 to log2(side) − 1 levels (the low band at least 2 × 2).
 constexpr int kMinSide = 4;
-constexpr int kMaxSide = 1024;
+constexpr int kMaxSide = 512;
 
 // True when (n, levels) is a picture the coder takes.
 bool codable(int n, int levels);

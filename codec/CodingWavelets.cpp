@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -54,44 +55,55 @@ void interleave(T* x, int m, T* scratch)
         x[i] = scratch[i];
 }
 
-// The 2-D drivers: a forward level runs `line` over the rows, then the columns, of the m × m low
-// band; an inverse level runs the columns first, then the rows, from the coarsest level out.
-template <class T, class Line>
-void eachLine(T* values, int n, int m, std::vector<T>& column, std::vector<T>& scratch, bool rows,
-              Line line)
+// Turns the top-left m × m block of the n-wide array about its diagonal, in tiles that stay in
+// cache, so that the column passes run along rows as the row passes do.
+template <class T>
+void transpose(T* values, int n, int m)
 {
-    for (int k = 0; k < m; ++k) {
-        if (rows) {
-            line(values + static_cast<std::size_t>(k) * n, m, scratch.data());
-            continue;
+    constexpr int kTile = 16;
+    for (int bi = 0; bi < m; bi += kTile) {
+        for (int bj = bi; bj < m; bj += kTile) {
+            for (int i = bi; i < std::min(bi + kTile, m); ++i) {
+                for (int j = std::max(bj, i + 1); j < std::min(bj + kTile, m); ++j)
+                    std::swap(values[std::size_t(i) * n + j], values[std::size_t(j) * n + i]);
+            }
         }
-        for (int i = 0; i < m; ++i)
-            column[i] = values[static_cast<std::size_t>(i) * n + k];
-        line(column.data(), m, scratch.data());
-        for (int i = 0; i < m; ++i)
-            values[static_cast<std::size_t>(i) * n + k] = column[i];
     }
 }
 
 template <class T, class Line>
+void eachRow(T* values, int n, int m, std::vector<T>& scratch, Line line)
+{
+    for (int i = 0; i < m; ++i)
+        line(values + static_cast<std::size_t>(i) * n, m, scratch.data());
+}
+
+// The 2-D drivers: a forward level runs `line` over the rows, then the columns, of the m × m low
+// band; an inverse level runs the columns first, then the rows, from the coarsest level out. The
+// columns are run as the rows of the transposed block.
+template <class T, class Line>
 void forward2d(T* values, int n, int levels, Line line)
 {
-    std::vector<T> column(n), scratch(n);
+    std::vector<T> scratch(n);
     for (int level = 0; level < levels; ++level) {
         const int m = n >> level;
-        eachLine(values, n, m, column, scratch, true, line);
-        eachLine(values, n, m, column, scratch, false, line);
+        eachRow(values, n, m, scratch, line);
+        transpose(values, n, m);
+        eachRow(values, n, m, scratch, line);
+        transpose(values, n, m);
     }
 }
 
 template <class T, class Line>
 void inverse2d(T* values, int n, int levels, Line line)
 {
-    std::vector<T> column(n), scratch(n);
+    std::vector<T> scratch(n);
     for (int level = levels - 1; level >= 0; --level) {
         const int m = n >> level;
-        eachLine(values, n, m, column, scratch, false, line);
-        eachLine(values, n, m, column, scratch, true, line);
+        transpose(values, n, m);
+        eachRow(values, n, m, scratch, line);
+        transpose(values, n, m);
+        eachRow(values, n, m, scratch, line);
     }
 }
 

@@ -33,7 +33,7 @@ int RangeDecoder::decode(AdaptiveBit& model)
         broken = true;
     if (broken)
         return kOpen;
-    const std::uint32_t bound = (range >> AdaptiveBit::kBits) * model.zero;
+    const std::uint32_t bound = (range >> AdaptiveBit::kBits) * model.zero();
     int bit;
     if (most < bound) {
         bit = 0;

@@ -12,7 +12,7 @@ RangeEncoder::RangeEncoder(std::vector<unsigned char> prefix) : out(std::move(pr
 
 void RangeEncoder::encode(AdaptiveBit& model, int bit)
 {
-    const std::uint32_t bound = (range >> AdaptiveBit::kBits) * model.zero;
+    const std::uint32_t bound = (range >> AdaptiveBit::kBits) * model.zero();
     if (bit) {
         low += bound;
         range -= bound;

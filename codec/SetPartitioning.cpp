@@ -23,7 +23,7 @@ struct SetEntry {
 };
 
 // The adaptive models, by decision and context. Level class: 0 the finest level, 1 the next, 2
-// the coarser ones and the low band.
+// the coarser ones; the low band counts as the level below its coarsest.
 struct Contexts {
     AdaptiveBit pixel[2][3][3][2]; // [tested as offspring][level class][significant neighbours 0, 1, 2+][parent significant]
     AdaptiveBit descendants[3][2]; // [level class][the root itself significant]
@@ -35,13 +35,9 @@ struct Contexts {
 // The trees' shape on an n × n decomposition of `levels` levels.
 class Trees {
 public:
-    Trees(int n, int levels) : n(n), levels(levels), low(n >> levels), levelClass(std::size_t(n) * n)
-    {
-        for (int i = 0; i < n; ++i) {
-            for (int j = 0; j < n; ++j)
-                levelClass[index(i, j)] = static_cast<std::uint8_t>(std::min(bandLevel(i, j, n, levels) - 1, 2));
-        }
-    }
+    Trees(int n, int levels) : n(n), levels(levels), low(n >> levels) {}
+
+    int levelClass(std::uint32_t k) const { return bandLevel(row(k), column(k), n, std::min(levels, 2)) - 1; }
 
     bool inLow(int i, int j) const { return i < low && j < low; }
 
@@ -85,7 +81,6 @@ public:
     const int n;
     const int levels;
     const int low;
-    std::vector<std::uint8_t> levelClass;
 };
 
 // The passes, the same for both ends: `decide(model, question, index, plane)` gives the decision's
@@ -121,7 +116,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
         neighbours += i + 1 < n && significant(long(k) + n);
         neighbours += j > 0 && significant(long(k) - 1);
         neighbours += j + 1 < n && significant(long(k) + 1);
-        AdaptiveBit& model = contexts.pixel[asOffspring][trees.levelClass[k]][std::min(neighbours, 2)]
+        AdaptiveBit& model = contexts.pixel[asOffspring][trees.levelClass(k)][std::min(neighbours, 2)]
                                           [significant(trees.parent(i, j))];
         const int bit = decide(model, Question::Bit, k, plane);
         if (bit <= 0)
@@ -153,7 +148,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
         for (std::size_t t = 0; t < lis.size(); ++t) {
             const SetEntry entry = lis[t];
             const int i = trees.row(entry.index), j = trees.column(entry.index);
-            const int cls = trees.levelClass[entry.index];
+            const int cls = trees.levelClass(entry.index);
             const std::uint32_t first = trees.offspring(i, j);
             const std::uint32_t block[4] = {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1};
             if (entry.kind == SetKind::Descendants) {
@@ -194,7 +189,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
             if (plane < shiftOf(k))
                 continue;
             const int first = (known.magnitude[k] >> (plane + 1)) == 1;
-            const int bit = decide(contexts.refine[trees.levelClass[k]][first], Question::Bit, k, plane);
+            const int bit = decide(contexts.refine[trees.levelClass(k)][first], Question::Bit, k, plane);
             if (bit < 0)
                 return;
             known.magnitude[k] |= std::uint32_t(bit) << plane;

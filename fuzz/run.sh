@@ -1,13 +1,14 @@
 #!/bin/sh
-# Builds the reader's fuzz target through CMake into BUILD_DIR (clang, ORLINDE_BUILD_FUZZ) and
-# fuzzes the TGA reader with libFuzzer. Two modes:
+# Builds the fuzz targets through CMake into BUILD_DIR (clang, ORLINDE_BUILD_FUZZ) and fuzzes the
+# TGA reader and the wavelet coder's decoder with libFuzzer. Two modes:
 #
 #   fuzz/run.sh BUILD_DIR
-#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga, 300000 inputs from
-#       seed 1 on a fresh copy of the seeds in BUILD_DIR/fuzz/corpus. Takes well under a minute.
+#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga and fuzz.codec, each
+#       300000 inputs from seed 1 on a fresh copy of its seeds (BUILD_DIR/fuzz/corpus,
+#       BUILD_DIR/fuzz/codec_corpus, from fuzz/codec_corpus). Takes a few minutes.
 #
 #   fuzz/run.sh --long BUILD_DIR [SECONDS]
-#       Open-ended search, ten minutes unless SECONDS says otherwise, on both cores: one worker
+#       Open-ended search of the TGA reader, ten minutes unless SECONDS says otherwise, on both cores: one worker
 #       mutates small inputs (up to 4 KiB, enough for any header with a small pixel block), the
 #       other starts at full length on inputs up to 64 KiB, so large blocks, long image IDs and
 #       colour maps are tried too. Both share the scratch corpus BUILD_DIR/long-corpus, which
@@ -46,7 +47,7 @@ build=$(cd "$1" && pwd)
 
 cmake -S "$here/.." -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DORLINDE_BUILD_FUZZ=ON \
     -DORLINDE_BUILD_APP=OFF -DORLINDE_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-cmake --build "$build" --target tga_fuzzer
+cmake --build "$build" --target tga_fuzzer codec_fuzzer
 
 if [ "$long" -eq 0 ]; then
     exec ctest --test-dir "$build" -L fuzz --output-on-failure

@@ -31,7 +31,7 @@ int main(int argc, char** argv)
         return fail("usage: codec_tool haar|cdf53|cdf97 N LEVELS input.raw output.raw");
     const int n = std::atoi(argv[2]), levels = std::atoi(argv[3]);
     if (!codable(n, levels))
-        return fail("N must be a power of two from 4 to 1024 and LEVELS leave a low band of 2 x 2 or more");
+        return fail("N must be a power of two from 4 to 512 and LEVELS leave a low band of 2 x 2 or more");
     std::vector<double> values(std::size_t(n) * n);
     std::FILE* in = std::fopen(argv[4], "rb");
     const bool read = in != nullptr && std::fread(values.data(), sizeof(double), values.size(), in) == values.size() &&

@@ -20,6 +20,9 @@ enum class SetKind : std::uint8_t { Descendants, Grand };
 struct SetEntry {
     std::uint32_t index;
     SetKind kind;
+    // Known significant at this plane without a decision: a set of all descendants beyond the
+    // offspring whose set of all descendants was significant while its four offspring were not.
+    bool implied = false;
 };
 
 // The adaptive models, by decision and context. Level class: 0 the finest level, 1 the next, 2
@@ -105,9 +108,9 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
         }
     }
 
-    // Tests one coefficient for significance at `plane`, with its sign when it is: 1 and into the
-    // significant list, 0, or negative to stop.
-    const auto testPixel = [&](std::uint32_t k, int plane, int asOffspring) {
+    // Tests one coefficient for significance at `plane` (or knows it, when `implied`), with its
+    // sign when it is: 1 and into the significant list, 0, or negative to stop.
+    const auto testPixel = [&](std::uint32_t k, int plane, int asOffspring, bool implied) {
         if (plane < shiftOf(k))
             return 0;
         const int i = trees.row(k), j = trees.column(k);
@@ -118,7 +121,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
         neighbours += j + 1 < n && significant(long(k) + 1);
         AdaptiveBit& model = contexts.pixel[asOffspring][trees.levelClass(k)][std::min(neighbours, 2)]
                                           [significant(trees.parent(i, j))];
-        const int bit = decide(model, Question::Bit, k, plane);
+        const int bit = implied ? 1 : decide(model, Question::Bit, k, plane);
         if (bit <= 0)
             return bit;
         const int negative = decide(contexts.sign[signAt(i, j - 1) + 1][signAt(i - 1, j) + 1], Question::Sign, k, plane);
@@ -136,7 +139,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
 
         std::size_t stay = 0;
         for (std::size_t t = 0; t < lip.size(); ++t) {
-            const int bit = testPixel(lip[t], plane, 0);
+            const int bit = testPixel(lip[t], plane, 0, false);
             if (bit < 0)
                 return;
             if (bit == 0)
@@ -160,17 +163,22 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
                     kept.push_back(entry);
                     continue;
                 }
-                for (std::uint32_t k : block) {
-                    const int pixel = testPixel(k, plane, 1);
+                // Some descendant is significant: when the block holds all of them and the first
+                // three are not, the last is; when none of the block is, one beyond it is.
+                const bool grand = trees.hasGrand(i, j);
+                int found = 0;
+                for (int b = 0; b < 4; ++b) {
+                    const int pixel = testPixel(block[b], plane, 1, b == 3 && !grand && found == 0);
                     if (pixel < 0)
                         return;
                     if (pixel == 0)
-                        lip.push_back(k);
+                        lip.push_back(block[b]);
+                    found += pixel;
                 }
-                if (trees.hasGrand(i, j))
-                    lis.push_back({entry.index, SetKind::Grand});
+                if (grand)
+                    lis.push_back({entry.index, SetKind::Grand, found == 0});
             } else {
-                const int bit = decide(contexts.grand[cls], Question::Grand, entry.index, plane);
+                const int bit = entry.implied ? 1 : decide(contexts.grand[cls], Question::Grand, entry.index, plane);
                 if (bit < 0)
                     return;
                 if (bit == 0) {

@@ -3,9 +3,9 @@
 # TGA reader and the wavelet coder's decoder with libFuzzer. Two modes:
 #
 #   fuzz/run.sh BUILD_DIR
-#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga and fuzz.codec, each
-#       300000 inputs from seed 1 on a fresh copy of its seeds (BUILD_DIR/fuzz/corpus,
-#       BUILD_DIR/fuzz/codec_corpus, from fuzz/codec_corpus). Takes a few minutes.
+#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga (300000 inputs) and
+#       fuzz.codec (100000 inputs), each from seed 1 on a fresh copy of its seeds in
+#       BUILD_DIR/fuzz/corpus and BUILD_DIR/fuzz/codec_corpus. Takes a few minutes.
 #
 #   fuzz/run.sh --long BUILD_DIR [SECONDS]
 #       Open-ended search of the TGA reader, ten minutes unless SECONDS says otherwise, on both cores: one worker

@@ -126,7 +126,7 @@ def main():
                 if line:
                     timings.append((os.path.basename(path), *line.split()))
     print()
-    print(f"Native times, median of 21 runs: encoding up to {TIMING_BPP:g} bpp, decoding that prefix.")
+    print(f"Native processor times, median of 21 runs: encoding up to {TIMING_BPP:g} bpp, decoding that prefix.")
     print()
     print("| picture | wavelet | encode ms | decode ms | bytes |")
     print("|---|---|---|---|---|")

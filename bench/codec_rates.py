@@ -77,7 +77,7 @@ def openjpeg(grey, budget):
 
 
 def libjpeg(grey, budget):
-    """(bytes, PSNR, quality) of the best-quality JPEG of at most `budget` bytes."""
+    """(bytes, PSNR, quality) of the best-quality JPEG of at most `budget` bytes; None if none fits."""
     best = None
     for quality in range(1, 101):
         out = io.BytesIO()
@@ -86,7 +86,7 @@ def libjpeg(grey, budget):
             break
         best = (out.getvalue(), quality)
     if best is None:
-        return 0, float("nan"), 0
+        return None
     decoded = np.asarray(Image.open(io.BytesIO(best[0])).convert("L"))
     return len(best[0]), psnr(decoded, grey), best[1]
 
@@ -117,11 +117,13 @@ def main():
             for rate in RATES:
                 budget = int(rate * N * N / 8)
                 j2k_bytes, j2k = openjpeg(grey, budget)
-                jpeg_bytes, jpeg, quality = libjpeg(grey, budget)
+                jpeg = libjpeg(grey, budget)
                 cdf97 = ours["cdf97", rate][1]
+                jpeg_cell, jpeg_gain = "none fits", ""
+                if jpeg:
+                    jpeg_cell, jpeg_gain = f"{jpeg[1]:.2f} (q{jpeg[2]}, {jpeg[0]} B)", f"{cdf97 - jpeg[1]:+.2f}"
                 print(f"| {os.path.basename(path)} | {rate:g} | {ours['haar', rate][1]:.2f} | {ours['cdf53', rate][1]:.2f} "
-                      f"| {cdf97:.2f} | {j2k:.2f} ({j2k_bytes} B) | {jpeg:.2f} (q{quality}, {jpeg_bytes} B) "
-                      f"| {cdf97 - j2k:+.2f} | {cdf97 - jpeg:+.2f} |")
+                      f"| {cdf97:.2f} | {j2k:.2f} ({j2k_bytes} B) | {jpeg_cell} | {cdf97 - j2k:+.2f} | {jpeg_gain} |")
             for line in run(binary, "time", N, LEVELS, raw, TIMING_BPP):
                 if line:
                     timings.append((os.path.basename(path), *line.split()))

@@ -78,13 +78,13 @@ double squaredError(const Bytes& a, const Bytes& b)
 TEST(Codec, EveryPrefixDecodesAndMoreBytesNeverCostMoreThanNoise)
 {
     // Each prefix decodes exactly the decisions its bytes settle, so a longer one repeats them and
-    // may add some. A decision narrows a coefficient's interval, and the decoder puts it in the
-    // middle of the new one: that is nearer on average but can be farther for this coefficient
-    // (by up to a quarter of the old interval), so the squared error may rise a little from one
-    // byte to the next (measured: at most 0.9 % of the best before, 32 × 32 and 64 × 64 pictures,
-    // all three wavelets). Near the end a few pixels differ by one grey, and a decision can flip
-    // the rounding of some more. Allowed: 1 % above the best error of any shorter prefix, plus 32
-    // (32 greys off by one more) — far below what the bytes gain (PSNR climbs some 40 dB).
+    // may add some. A decision narrows a coefficient's interval, and the decoder puts it inside
+    // the new one: nearer on average, but possibly farther for this coefficient (by up to half
+    // the new interval), so the squared error may rise a little from one byte to the next
+    // (measured: at most 0.7 % of the error before, 32 × 32 and 64 × 64 pictures, all three
+    // wavelets). Near the end a few pixels differ by one grey, and a decision can flip the
+    // rounding of some more. Allowed: 1 % above the best error of any shorter prefix, plus 32
+    // (32 greys off by one more), far below what the bytes gain (PSNR climbs some 40 dB).
     const int n = 32;
     const Bytes grey = greyPicture(n);
     for (CodingWavelet wavelet : kWavelets) {

@@ -4,7 +4,7 @@
 #
 #   fuzz/run.sh BUILD_DIR
 #       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga (300000 inputs) and
-#       fuzz.codec (100000 inputs), each from seed 1 on a fresh copy of its seeds in
+#       fuzz.codec (30000 inputs), each from seed 1 on a fresh copy of its seeds in
 #       BUILD_DIR/fuzz/corpus and BUILD_DIR/fuzz/codec_corpus. Takes a few minutes.
 #
 #   fuzz/run.sh --long BUILD_DIR [SECONDS]

@@ -29,7 +29,8 @@ bool codable(int n, int levels);
 
 // The stream of the n × n picture `grey` (8-bit greys, row-major; rows come back in the same
 // order). Stops early once it holds `maxBytes` bytes and returns exactly that many: the same bytes
-// the whole stream begins with. Empty when (n, levels) is not codable.
+// the whole stream begins with (so a limit below the header gives part of it). Empty when
+// (n, levels) is not codable, or the limit is 0.
 std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, CodingWavelet wavelet, int levels,
                                          std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 

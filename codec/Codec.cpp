@@ -161,7 +161,7 @@ bool codable(int n, int levels)
 std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, CodingWavelet wavelet, int levels,
                                          std::size_t maxBytes)
 {
-    if (!codable(n, levels))
+    if (!codable(n, levels) || waveletName(wavelet)[0] == '\0')
         return {};
     const std::size_t count = std::size_t(n) * n;
     const std::vector<std::uint8_t> shifts = bandShifts(wavelet, n, levels);

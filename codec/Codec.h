@@ -30,7 +30,7 @@ bool codable(int n, int levels);
 // The stream of the n × n picture `grey` (8-bit greys, row-major; rows come back in the same
 // order). Stops early once it holds `maxBytes` bytes and returns exactly that many: the same bytes
 // the whole stream begins with (so a limit below the header gives part of it). Empty when
-// (n, levels) is not codable, or the limit is 0.
+// (n, levels) is not codable, `wavelet` is none of the three, or the limit is 0.
 std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, CodingWavelet wavelet, int levels,
                                          std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 

@@ -137,6 +137,7 @@ TEST(Codec, EncoderTakesOnlyCodablePictures)
     const Bytes grey(1024 * 1024, 0);
     for (auto [n, levels] : {std::pair{1024, 5}, {2, 1}, {0, 1}, {48, 2}, {64, 0}, {64, 6}, {4, 2}})
         EXPECT_TRUE(encodePicture(grey.data(), n, CodingWavelet::Haar, levels).empty()) << n << " " << levels;
+    EXPECT_TRUE(encodePicture(grey.data(), 64, static_cast<CodingWavelet>(4), 2).empty());
     EXPECT_FALSE(encodePicture(grey.data(), 512, CodingWavelet::Haar, 8, 100).empty());
 }
 

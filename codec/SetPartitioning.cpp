@@ -38,7 +38,11 @@ struct Contexts {
 // The trees' shape on an n × n decomposition of `levels` levels.
 class Trees {
 public:
-    Trees(int n, int levels) : n(n), levels(levels), low(n >> levels) {}
+    Trees(int n, int levels) : n(n), levels(levels), low(n >> levels)
+    {
+        while ((1 << shift) < n)
+            ++shift;
+    }
 
     int levelClass(std::uint32_t k) const { return bandLevel(row(k), column(k), n, std::min(levels, 2)) - 1; }
 
@@ -77,13 +81,15 @@ public:
         return long(index(i / 2, j / 2));
     }
 
-    std::uint32_t index(int i, int j) const { return std::uint32_t(i) * std::uint32_t(n) + std::uint32_t(j); }
-    int row(std::uint32_t k) const { return int(k / std::uint32_t(n)); }
-    int column(std::uint32_t k) const { return int(k % std::uint32_t(n)); }
+    // n is a power of two: rows are index bits above `shift`, columns the bits below.
+    std::uint32_t index(int i, int j) const { return (std::uint32_t(i) << shift) | std::uint32_t(j); }
+    int row(std::uint32_t k) const { return int(k >> shift); }
+    int column(std::uint32_t k) const { return int(k & std::uint32_t(n - 1)); }
 
     const int n;
     const int levels;
     const int low;
+    int shift = 0;
 };
 
 // The passes, the same for both ends: `decide(model, question, index, plane)` gives the decision's

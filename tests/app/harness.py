@@ -4,7 +4,9 @@ Python tests share: the window's layout constants, the byte factor, the test pic
 Each XServer is an Xvfb of its own on a free display number (asked for with -displayfd), so the
 tests need no display of the developer's. Viewer starts the program in it, waits for its window,
 sends real key and mouse events through the XTEST extension, resizes the window and reads its
-pixels back with GetImage. Every wait polls with a deadline; nothing sleeps for a fixed time.
+pixels back with GetImage. Every wait polls with a deadline; nothing sleeps for a fixed time. A
+wait for pixels ends early, and fails, once the window has settled on something else: the program
+idle and the pixels unchanged for SETTLE seconds.
 
 With ORLINDE_MEMCHECK=1 every run of the binary goes through valgrind's memcheck (see
 memcheck.py), and a viewer that is stopped is ended with ESC so that the report is complete.
@@ -29,6 +31,7 @@ import memcheck
 
 BINARY = os.environ.get("ORLINDE_BINARY", "build/orlinde")
 DEADLINE = float(os.environ.get("ORLINDE_E2E_DEADLINE", "30"))
+SETTLE = 1.5
 SOURCE = os.path.abspath(os.environ.get("ORLINDE_SOURCE_DIR",
                                         os.path.join(os.path.dirname(__file__), "..", "..")))
 SAMPLES = os.path.join(SOURCE, "samples")
@@ -121,7 +124,8 @@ def layout_errors(p, picture, width=600, height=600):
 
 
 def wait_until(predicate, timeout=DEADLINE, what="condition"):
-    """Polls predicate until it returns a truthy value, which is returned; fails at the deadline."""
+    """Polls predicate until it returns a truthy value, which is returned; fails at the deadline.
+    predicate may raise AssertionError to fail at once."""
     end = time.monotonic() + timeout
     delay = 0.005
     while True:
@@ -132,6 +136,38 @@ def wait_until(predicate, timeout=DEADLINE, what="condition"):
             raise AssertionError(f"timed out after {timeout} s waiting for {what}")
         time.sleep(delay)
         delay = min(delay * 2, 0.1)
+
+
+class Activity:
+    """Tells when a process has been idle for a while: none of its threads running and no CPU
+    time used, polled; observe(extra) also counts a change of extra (the window's pixels) as
+    activity."""
+
+    def __init__(self, pid):
+        self.pid, self.last, self.since = pid, None, time.monotonic()
+
+    def _state(self):
+        ticks, running = 0, False
+        for task in os.listdir(f"/proc/{self.pid}/task"):
+            try:
+                with open(f"/proc/{self.pid}/task/{task}/stat") as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+            except FileNotFoundError:     # a thread that has just ended
+                continue
+            running |= fields[0] in "RD"
+            ticks += int(fields[11]) + int(fields[12])   # user and system time
+        return ticks, running
+
+    def idle_for(self, extra=None):
+        """Seconds since the process last ran, used CPU time or changed extra."""
+        ticks, running = self._state()
+        now = time.monotonic()
+        changed = self.last is None or ticks != self.last[0] or not (
+            extra is None or np.array_equal(extra, self.last[1]))
+        if running or changed:
+            self.since = now
+        self.last = (ticks, extra)
+        return now - self.since
 
 
 class XServer:
@@ -285,6 +321,8 @@ class Viewer:
         self.d = server.display
         self.memcheck = _memcheck_prefix()
         wrapper, environment = _under_memcheck(self.memcheck, server.env())
+        # A window of a viewer that was just ended may linger in the server: only a new one counts.
+        self.before = {child.id for child in self.d.screen().root.query_tree().children}
         self.process = subprocess.Popen(wrapper + [BINARY, image_path], env=environment,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         try:
@@ -300,6 +338,8 @@ class Viewer:
             raise AssertionError(f"orlinde exited early with status {self.process.returncode}")
         root = self.d.screen().root
         for child in root.query_tree().children:
+            if child.id in self.before:
+                continue
             try:
                 if child.get_wm_name() == "Orlinde" and \
                         child.get_attributes().map_state == X.IsViewable:
@@ -417,36 +457,41 @@ class Viewer:
         raw = np.frombuffer(image.data, dtype=np.uint8).reshape(h, w, 4)
         return raw[::-1, :, 2::-1].copy()
 
-    def wait_for_pixels(self, predicate, what="the expected picture"):
-        """Polls the window until predicate(pixels) holds; returns those pixels."""
-        last = {}
+    def wait_for_pixels(self, predicate, what="the expected picture", seen=None):
+        """Polls the window until predicate(pixels) holds; returns those pixels. Fails once the
+        window has settled on other pixels, saying what seen(pixels) says of them."""
+        activity, last = Activity(self.process.pid), {}
 
         def check():
-            p = self.pixels()
-            last["p"] = p
-            return predicate(p)
+            if self.process.poll() is not None:
+                raise AssertionError(f"orlinde exited with status {self.process.returncode} "
+                                     f"while the window was to show {what}")
+            last["p"] = p = self.pixels()
+            if predicate(p):
+                return True
+            if activity.idle_for(p) >= SETTLE:
+                raise AssertionError(f"the window settled without showing {what}"
+                                     + (f": {seen(p)}" if seen else ""))
+            return False
 
-        try:
-            wait_until(check, what=what)
-        except AssertionError:
-            raise AssertionError(f"timed out waiting for {what}") from None
+        wait_until(check, what=what)
         return last["p"]
 
-    def wait_idle(self, quiet=0.3):
-        """Waits until the program has used no CPU time for quiet seconds: it has worked
-        through its queue of events and sleeps in the main loop."""
-        last = {"ticks": None, "since": None}
+    def wait_for_layout(self, picture, width=600, height=600, what=None):
+        """Waits until the window is width x height and shows the layout around picture."""
 
-        def idle():
-            # User plus system CPU time in clock ticks.
-            with open(f"/proc/{self.process.pid}/stat") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            ticks, now = int(fields[11]) + int(fields[12]), time.monotonic()
-            if ticks != last["ticks"]:
-                last["ticks"], last["since"] = ticks, now
-            return now - last["since"] >= quiet
+        def errors(p):
+            return [f"the window is {p.shape[1]} x {p.shape[0]}"] if p.shape[:2] != (
+                height, width) else layout_errors(p, picture, width, height)
 
-        wait_until(idle, what="the program to become idle")
+        return self.wait_for_pixels(lambda p: not errors(p), seen=errors,
+                                    what=what or f"the layout in {width} x {height}")
+
+    def wait_idle(self):
+        """Waits until the program has worked through its queue of events and sleeps in the
+        main loop."""
+        activity = Activity(self.process.pid)
+        wait_until(lambda: activity.idle_for() >= 0.3, what="the program to become idle")
 
     def wait_exit(self, timeout=DEADLINE):
         return self.process.wait(timeout=timeout)

@@ -7,7 +7,7 @@ import unittest
 
 from PIL import Image
 
-from harness import SAMPLES, Viewer, WindowTest, bottom_up, layout_errors, noise
+from harness import SAMPLES, Viewer, WindowTest, bottom_up, noise
 
 
 class Layout(WindowTest):
@@ -23,41 +23,31 @@ class Layout(WindowTest):
         for sample in sorted(glob.glob(os.path.join(SAMPLES, "*.tga"))):
             cls.images[os.path.basename(sample)] = sample
 
-    def test_window_title_size_and_place(self):
-        with Viewer(self.server, self.images["bottom-up"]) as v:
-            self.assertEqual(v.window.get_wm_name(), "Orlinde")
-            self.assertEqual(v.geometry(), (100, 100, 600, 600))
-
     def test_layout_matches_the_screen_table_for_every_image(self):
         for name, path in self.images.items():
             with self.subTest(name), Viewer(self.server, path) as v:
-                picture = bottom_up(path)
-                p = v.wait_for_pixels(lambda p: not layout_errors(p, picture),
-                                      what=f"the layout around {name}")
-                self.assertEqual(layout_errors(p, picture), [])
+                v.wait_for_layout(bottom_up(path), what=f"the layout around {name}")
 
-    def test_window_resizes_keep_everything_at_the_lower_left(self):
+    def test_window_title_place_and_resizes_that_keep_everything_at_the_lower_left(self):
         path = self.images["bottom-up"]
         picture = bottom_up(path)
         with Viewer(self.server, path) as v:
+            self.assertEqual((v.window.get_wm_name(), v.geometry()), ("Orlinde", (100, 100, 600, 600)))
             for width, height in ((800, 700), (600, 600), (400, 300), (620, 565), (900, 900)):
                 with self.subTest(size=(width, height)):
                     v.resize(width, height)
-                    v.wait_for_pixels(lambda p: p.shape[:2] == (height, width)
-                                      and not layout_errors(p, picture, width, height),
-                                      what=f"the layout in {width} x {height}")
+                    v.wait_for_layout(picture, width, height)
 
     def test_clicks_redraw_and_change_nothing(self):
         path = self.images["bottom-up"]
         picture = bottom_up(path)
         with Viewer(self.server, path) as v:
-            v.wait_for_pixels(lambda p: not layout_errors(p, picture))
+            v.wait_for_layout(picture)
             for button in (1, 2, 3):
                 with self.subTest(button=button):
                     v.paint_over()
                     v.click(button, 300, 300)
-                    v.wait_for_pixels(lambda p: not layout_errors(p, picture),
-                                      what=f"the redraw after a click of button {button}")
+                    v.wait_for_layout(picture, what=f"the redraw after a click of button {button}")
             self.assertIsNone(v.process.poll())
 
 

@@ -57,14 +57,16 @@ class Session(WindowTest):
     def show_model(self, what):
         """Waits until the window shows the model's picture; returns those pixels."""
         expected = self.model.screen()
-        try:
-            return self.viewer.wait_for_pixels(
-                lambda p: p.shape[:2] == (600, 600) and np.array_equal(picture_of(p), expected),
-                what=what)
-        except AssertionError:
-            shown = picture_of(self.viewer.pixels()).astype(int)
-            diff = np.abs(shown - expected)
-            self.fail(f"{what}: {np.count_nonzero(diff)} pixels differ, by up to {diff.max()}")
+
+        def differences(p):
+            if p.shape[:2] != (600, 600):
+                return f"the window is {p.shape[1]} x {p.shape[0]}"
+            diff = np.abs(picture_of(p).astype(int) - expected)
+            return f"{np.count_nonzero(diff)} pixels differ, by up to {diff.max()}"
+
+        return self.viewer.wait_for_pixels(
+            lambda p: p.shape[:2] == (600, 600) and np.array_equal(picture_of(p), expected),
+            what=what, seen=differences)
 
     def press(self, keys):
         for key in keys:

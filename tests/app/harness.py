@@ -41,6 +41,9 @@ N = 512              # the picture's side
 CORNER = 43          # the window pixel of the picture's lower-left corner
 BACKGROUND = 102     # grey 0.4 of 255
 LINE = 178           # grey 0.7 of 255, rounded to nearest: 178.49…
+# The status text's first column and top row: the "T" of "Time" stands on the baseline at
+# (47, 560), 5 pixels right of and above the frame's corner, and is 9 rows high in Helvetica 12.
+TEXT_LEFT, TEXT_TOP = 47, 568
 # What the program prints when it cannot start, and the status line it starts with.
 NO_IMAGE = "Orlinde: no image given."
 CANNOT_READ = "TGAReadWrite: Unable to read file"
@@ -97,8 +100,9 @@ def layout_errors(p, picture, width=600, height=600):
     shown = g[CORNER:top, CORNER:right]
     if not np.array_equal(shown, picture[:top - CORNER, :right - CORNER]):
         bad = np.argwhere(shown != picture[:top - CORNER, :right - CORNER])
-        errors.append(f"{len(bad)} picture pixels differ, first at (x, y) = "
-                      f"({bad[0][1] + CORNER}, {bad[0][0] + CORNER})")
+        y, x = bad[0]
+        errors.append(f"{len(bad)} picture pixels differ, first at (x, y) = ({x + CORNER}, "
+                      f"{y + CORNER}): grey {shown[y, x]} where {picture[y, x]} belongs")
     # Masks are laid out on a canvas large enough for the whole layout, then cut to the window.
     canvas = (max(height, 600), max(width, 600))
     frame = np.zeros(canvas, dtype=bool)
@@ -120,6 +124,9 @@ def layout_errors(p, picture, width=600, height=600):
         errors.append(f"no status line above the frame ({len(text)} text pixels)")
     if height <= 560 and len(text):
         errors.append("status text drawn although its starting point is outside the window")
+    rows, columns = np.nonzero(band & (g != BACKGROUND))
+    if height > TEXT_TOP and len(rows) and (columns.min(), rows.max()) != (TEXT_LEFT, TEXT_TOP):
+        errors.append(f"status text from column {columns.min()} up to row {rows.max()}")
     return errors
 
 

@@ -90,7 +90,10 @@ def smooth_picture():
 
 
 def layout_errors(p, picture, width=600, height=600):
-    """Every way in which window pixels p differ from the layout around picture (bottom-up)."""
+    """Every way in which window pixels p differ from the layout around picture (bottom-up) in a
+    window of width x height."""
+    if p.shape[:2] != (height, width):
+        return [f"the window is {p.shape[1]} x {p.shape[0]}"]
     coloured = (p[..., 0] != p[..., 1]) | (p[..., 1] != p[..., 2])
     if coloured.any():
         return [f"{coloured.sum()} pixels are not grey"]
@@ -131,8 +134,7 @@ def layout_errors(p, picture, width=600, height=600):
 
 
 def wait_until(predicate, timeout=DEADLINE, what="condition"):
-    """Polls predicate until it returns a truthy value, which is returned; fails at the deadline.
-    predicate may raise AssertionError to fail at once."""
+    """Polls predicate until it returns a truthy value, which is returned; fails at the deadline."""
     end = time.monotonic() + timeout
     delay = 0.005
     while True:
@@ -146,9 +148,8 @@ def wait_until(predicate, timeout=DEADLINE, what="condition"):
 
 
 class Activity:
-    """Tells when a process has been idle for a while: none of its threads running and no CPU
-    time used, polled; observe(extra) also counts a change of extra (the window's pixels) as
-    activity."""
+    """How long a process has been idle, polled: none of its threads running, no CPU time used,
+    and what is passed to idle_for (the window's pixels) unchanged."""
 
     def __init__(self, pid):
         self.pid, self.last, self.since = pid, None, time.monotonic()
@@ -166,7 +167,6 @@ class Activity:
         return ticks, running
 
     def idle_for(self, extra=None):
-        """Seconds since the process last ran, used CPU time or changed extra."""
         ticks, running = self._state()
         now = time.monotonic()
         changed = self.last is None or ticks != self.last[0] or not (
@@ -306,7 +306,7 @@ def _check_memcheck(prefix, binary):
             raise AssertionError(found)
 
 
-def run_to_end(server, args, stdout=subprocess.PIPE):
+def run_to_end(server, args):
     """Runs orlinde with args to its end, under server's display or with none when server is
     None; returns (exit status, stdout bytes, stderr bytes). Under memcheck, stderr is
     valgrind's and the run fails on any problem in its report."""
@@ -315,7 +315,7 @@ def run_to_end(server, args, stdout=subprocess.PIPE):
     prefix = _memcheck_prefix()
     wrapper, environment = _under_memcheck(prefix, environment)
     done = subprocess.run(wrapper + [BINARY] + list(args), env=environment,
-                          stdout=stdout, stderr=subprocess.PIPE, timeout=DEADLINE)
+                          capture_output=True, timeout=DEADLINE)
     _check_memcheck(prefix, BINARY)
     return done.returncode, done.stdout, b"" if prefix else done.stderr
 
@@ -488,8 +488,7 @@ class Viewer:
         """Waits until the window is width x height and shows the layout around picture."""
 
         def errors(p):
-            return [f"the window is {p.shape[1]} x {p.shape[0]}"] if p.shape[:2] != (
-                height, width) else layout_errors(p, picture, width, height)
+            return layout_errors(p, picture, width, height)
 
         return self.wait_for_pixels(lambda p: not errors(p), seen=errors,
                                     what=what or f"the layout in {width} x {height}")

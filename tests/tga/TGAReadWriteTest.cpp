@@ -417,11 +417,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class ReadFaults : public HeldFile {
 protected:
-    void TearDown() override
-    {
-        g_sysCallFaults = SysCallFaults();
-        alarm(0);
-    }
+    void TearDown() override { g_sysCallFaults = SysCallFaults(); alarm(0); }
 };
 
 TEST_F(ReadFaults, PiecemealAndInterruptedReadsStillDeliverTheWholeFile)

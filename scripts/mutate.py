@@ -184,6 +184,9 @@ def main():
     parser.add_argument("--list", action="store_true", help="only list the chosen mutants")
     args = parser.parse_args()
 
+    outside = [f for f in args.files if not os.path.abspath(f).startswith(ROOT + os.sep)]
+    if outside:
+        sys.exit(f"not in the source tree {ROOT}: {' '.join(outside)}")
     everything = [m for path in args.files for m in mutants_of(path)]
     chosen = everything if args.count == "all" else \
         random.Random(args.seed).sample(everything, min(int(args.count), len(everything)))
@@ -196,7 +199,12 @@ def main():
         return 0
 
     build_dir = args.build_dir
-    if not os.path.exists(os.path.join(build_dir, "CMakeCache.txt")):
+    cache = os.path.join(build_dir, "CMakeCache.txt")
+    if os.path.exists(cache):
+        with open(cache, encoding="utf-8") as f:
+            if f"CMAKE_HOME_DIRECTORY:INTERNAL={ROOT}\n" not in f.read():
+                sys.exit(f"{build_dir} builds another source tree than {ROOT}")
+    else:
         generator = ["-G", "Ninja"] if shutil.which("ninja") else []
         if run(["cmake", "-S", ROOT, "-B", build_dir, "-DORLINDE_BUILD_TESTS=ON"] + generator,
                quiet=False) != 0:

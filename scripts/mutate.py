@@ -131,7 +131,8 @@ def where(mutant):
     """file:line:column of a mutant."""
     with open(mutant[0], encoding="utf-8") as f:
         before = f.read(mutant[1])
-    return f"{os.path.relpath(mutant[0])}:{before.count(chr(10)) + 1}:{len(before) - before.rfind(chr(10))}"
+    line, column = before.count("\n") + 1, len(before) - before.rfind("\n")
+    return f"{os.path.relpath(mutant[0])}:{line}:{column}"
 
 
 class Mutated:

@@ -33,7 +33,8 @@ class Layout(WindowTest):
         path = self.images["bottom-up"]
         picture = bottom_up(path)
         with Viewer(self.server, path) as v:
-            self.assertEqual((v.window.get_wm_name(), v.geometry()), ("Orlinde", (100, 100, 600, 600)))
+            self.assertEqual((v.window.get_wm_name(), v.geometry()),
+                             ("Orlinde", (100, 100, 600, 600)))
             for width, height in ((800, 700), (600, 600), (400, 300), (620, 565), (900, 900)):
                 with self.subTest(size=(width, height)):
                     v.resize(width, height)

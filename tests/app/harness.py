@@ -31,7 +31,7 @@ import memcheck
 
 BINARY = os.environ.get("ORLINDE_BINARY", "build/orlinde")
 DEADLINE = float(os.environ.get("ORLINDE_E2E_DEADLINE", "30"))
-SETTLE = 1.5
+SETTLE = 1.5   # seconds of an idle program and an unchanged window before a wait gives up
 SOURCE = os.path.abspath(os.environ.get("ORLINDE_SOURCE_DIR",
                                         os.path.join(os.path.dirname(__file__), "..", "..")))
 SAMPLES = os.path.join(SOURCE, "samples")

@@ -15,7 +15,7 @@ signs and ++/-- out):
     comparisons   <  <=  >  >=  ==  !=   each to its boundary twin or its negation
     logic         &&  ||                 each to the other
     arithmetic    +  -  +=  -=           each to the other
-    off by one    a decimal integer literal k   to k + 1 and k - 1
+    off by one    a decimal integer literal k without suffix   to k + 1 and k - 1
     rounding      floor ceil round trunc lround llround lrint rint   to a neighbour
                   static_cast<float>(x) to (x) where it is an operand of an arithmetic or
                   comparison operator, so that the expression keeps double precision
@@ -122,7 +122,7 @@ def mutants_of(path):
         before = code[:m.start()].rstrip()[-1:]
         after = code[close + 1:].lstrip()[:1]
         if close > 0 and (before and before in "+-*/<>" or after and after in "+-*/<>"):
-            # Drop the cast and keep its parentheses: the same length for the rest of the line.
+            # Only the cast goes; its parentheses keep the operand one expression.
             found.append((m.start(), CAST, "", "static_cast<float> removed"))
     return [(path, offset, old, new, what) for offset, old, new, what in sorted(found)]
 

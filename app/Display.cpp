@@ -40,6 +40,14 @@ void display()
     glDrawPixels(n, n, GL_LUMINANCE, GL_FLOAT, g_transform.getData());
 
     glutSwapBuffers();
+
+    // Mesa's software renderer learns the window's size only at a buffer swap, so a window
+    // resized before its first swap would keep a first frame of the old size until the next
+    // event; a second frame is drawn at the size the window then has.
+    static bool first = true;
+    if (first)
+        glutPostRedisplay();
+    first = false;
 }
 
 void reshape(int width, int height)

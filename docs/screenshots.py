@@ -21,7 +21,7 @@ from PIL import Image
 
 import harness
 from haar_model import Model
-from harness import bottom_up, grey_values, layout_errors
+from harness import bottom_up, grey_values
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -42,11 +42,9 @@ def shoot(server, image, keys):
         model.key(key)
     expected = model.screen()
     with harness.Viewer(server, image) as viewer:
-        viewer.wait_for_pixels(lambda p: not layout_errors(p, bottom_up(image)),
-                               what="the picture as loaded")
+        viewer.wait_for_layout(bottom_up(image), what="the picture as loaded")
         viewer.keys(keys)
-        pixels = viewer.wait_for_pixels(lambda p: not layout_errors(p, expected),
-                                        what=f"the picture after {keys!r}")
+        pixels = viewer.wait_for_layout(expected, what=f"the picture after {keys!r}")
     return Image.fromarray(np.ascontiguousarray(pixels[::-1]), "RGB").convert("L")
 
 

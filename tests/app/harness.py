@@ -4,7 +4,9 @@ Python tests share: the window's layout constants, the byte factor, the test pic
 Each XServer is an Xvfb of its own on a free display number (asked for with -displayfd), so the
 tests need no display of the developer's. Viewer starts the program in it, waits for its window,
 sends real key and mouse events through the XTEST extension, resizes the window and reads its
-pixels back with GetImage. Every wait polls with a deadline; nothing sleeps for a fixed time.
+pixels back with GetImage. Every wait polls with a deadline; nothing sleeps for a fixed time. A
+wait for pixels ends early, and fails, once the window has settled on something else: the program
+idle and the pixels unchanged for SETTLE seconds.
 
 With ORLINDE_MEMCHECK=1 every run of the binary goes through valgrind's memcheck (see
 memcheck.py), and a viewer that is stopped is ended with ESC so that the report is complete.
@@ -29,6 +31,7 @@ import memcheck
 
 BINARY = os.environ.get("ORLINDE_BINARY", "build/orlinde")
 DEADLINE = float(os.environ.get("ORLINDE_E2E_DEADLINE", "30"))
+SETTLE = 1.5   # seconds of an idle program and an unchanged window before a wait gives up
 SOURCE = os.path.abspath(os.environ.get("ORLINDE_SOURCE_DIR",
                                         os.path.join(os.path.dirname(__file__), "..", "..")))
 SAMPLES = os.path.join(SOURCE, "samples")
@@ -38,6 +41,9 @@ N = 512              # the picture's side
 CORNER = 43          # the window pixel of the picture's lower-left corner
 BACKGROUND = 102     # grey 0.4 of 255
 LINE = 178           # grey 0.7 of 255, rounded to nearest: 178.49…
+# The status text's first column and top row: the "T" of "Time" stands on the baseline at
+# (47, 560), 5 pixels right of and above the frame's corner, and is 9 rows high in Helvetica 12.
+TEXT_LEFT, TEXT_TOP = 47, 568
 # What the program prints when it cannot start, and the status line it starts with.
 NO_IMAGE = "Orlinde: no image given."
 CANNOT_READ = "TGAReadWrite: Unable to read file"
@@ -84,7 +90,10 @@ def smooth_picture():
 
 
 def layout_errors(p, picture, width=600, height=600):
-    """Every way in which window pixels p differ from the layout around picture (bottom-up)."""
+    """Every way in which window pixels p differ from the layout around picture (bottom-up) in a
+    window of width x height."""
+    if p.shape[:2] != (height, width):
+        return [f"the window is {p.shape[1]} x {p.shape[0]}"]
     coloured = (p[..., 0] != p[..., 1]) | (p[..., 1] != p[..., 2])
     if coloured.any():
         return [f"{coloured.sum()} pixels are not grey"]
@@ -94,8 +103,9 @@ def layout_errors(p, picture, width=600, height=600):
     shown = g[CORNER:top, CORNER:right]
     if not np.array_equal(shown, picture[:top - CORNER, :right - CORNER]):
         bad = np.argwhere(shown != picture[:top - CORNER, :right - CORNER])
-        errors.append(f"{len(bad)} picture pixels differ, first at (x, y) = "
-                      f"({bad[0][1] + CORNER}, {bad[0][0] + CORNER})")
+        y, x = bad[0]
+        errors.append(f"{len(bad)} picture pixels differ, first at (x, y) = ({x + CORNER}, "
+                      f"{y + CORNER}): grey {shown[y, x]} where {picture[y, x]} belongs")
     # Masks are laid out on a canvas large enough for the whole layout, then cut to the window.
     canvas = (max(height, 600), max(width, 600))
     frame = np.zeros(canvas, dtype=bool)
@@ -117,6 +127,9 @@ def layout_errors(p, picture, width=600, height=600):
         errors.append(f"no status line above the frame ({len(text)} text pixels)")
     if height <= 560 and len(text):
         errors.append("status text drawn although its starting point is outside the window")
+    rows, columns = np.nonzero(band & (g != BACKGROUND))
+    if height > TEXT_TOP and len(rows) and (columns.min(), rows.max()) != (TEXT_LEFT, TEXT_TOP):
+        errors.append(f"status text from column {columns.min()} up to row {rows.max()}")
     return errors
 
 
@@ -132,6 +145,36 @@ def wait_until(predicate, timeout=DEADLINE, what="condition"):
             raise AssertionError(f"timed out after {timeout} s waiting for {what}")
         time.sleep(delay)
         delay = min(delay * 2, 0.1)
+
+
+class Activity:
+    """How long a process has been idle, polled: none of its threads running, no CPU time used,
+    and what is passed to idle_for (the window's pixels) unchanged."""
+
+    def __init__(self, pid):
+        self.pid, self.last, self.since = pid, None, time.monotonic()
+
+    def _state(self):
+        ticks, running = 0, False
+        for task in os.listdir(f"/proc/{self.pid}/task"):
+            try:
+                with open(f"/proc/{self.pid}/task/{task}/stat") as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+            except FileNotFoundError:     # a thread that has just ended
+                continue
+            running |= fields[0] in "RD"
+            ticks += int(fields[11]) + int(fields[12])   # user and system time
+        return ticks, running
+
+    def idle_for(self, extra=None):
+        ticks, running = self._state()
+        now = time.monotonic()
+        changed = self.last is None or ticks != self.last[0] or not (
+            extra is None or np.array_equal(extra, self.last[1]))
+        if running or changed:
+            self.since = now
+        self.last = (ticks, extra)
+        return now - self.since
 
 
 class XServer:
@@ -263,7 +306,7 @@ def _check_memcheck(prefix, binary):
             raise AssertionError(found)
 
 
-def run_to_end(server, args, stdout=subprocess.PIPE):
+def run_to_end(server, args):
     """Runs orlinde with args to its end, under server's display or with none when server is
     None; returns (exit status, stdout bytes, stderr bytes). Under memcheck, stderr is
     valgrind's and the run fails on any problem in its report."""
@@ -272,7 +315,7 @@ def run_to_end(server, args, stdout=subprocess.PIPE):
     prefix = _memcheck_prefix()
     wrapper, environment = _under_memcheck(prefix, environment)
     done = subprocess.run(wrapper + [BINARY] + list(args), env=environment,
-                          stdout=stdout, stderr=subprocess.PIPE, timeout=DEADLINE)
+                          capture_output=True, timeout=DEADLINE)
     _check_memcheck(prefix, BINARY)
     return done.returncode, done.stdout, b"" if prefix else done.stderr
 
@@ -285,6 +328,8 @@ class Viewer:
         self.d = server.display
         self.memcheck = _memcheck_prefix()
         wrapper, environment = _under_memcheck(self.memcheck, server.env())
+        # A window of a viewer that was just ended may linger in the server: only a new one counts.
+        self.before = {child.id for child in self.d.screen().root.query_tree().children}
         self.process = subprocess.Popen(wrapper + [BINARY, image_path], env=environment,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         try:
@@ -300,6 +345,8 @@ class Viewer:
             raise AssertionError(f"orlinde exited early with status {self.process.returncode}")
         root = self.d.screen().root
         for child in root.query_tree().children:
+            if child.id in self.before:
+                continue
             try:
                 if child.get_wm_name() == "Orlinde" and \
                         child.get_attributes().map_state == X.IsViewable:
@@ -417,36 +464,40 @@ class Viewer:
         raw = np.frombuffer(image.data, dtype=np.uint8).reshape(h, w, 4)
         return raw[::-1, :, 2::-1].copy()
 
-    def wait_for_pixels(self, predicate, what="the expected picture"):
-        """Polls the window until predicate(pixels) holds; returns those pixels."""
-        last = {}
+    def wait_for_pixels(self, predicate, what="the expected picture", seen=None):
+        """Polls the window until predicate(pixels) holds; returns those pixels. Fails once the
+        window has settled on other pixels, saying what seen(pixels) says of them."""
+        activity, last = Activity(self.process.pid), {}
 
         def check():
-            p = self.pixels()
-            last["p"] = p
-            return predicate(p)
+            if self.process.poll() is not None:
+                raise AssertionError(f"orlinde exited with status {self.process.returncode} "
+                                     f"while the window was to show {what}")
+            last["p"] = p = self.pixels()
+            if predicate(p):
+                return True
+            if activity.idle_for(p) >= SETTLE:
+                raise AssertionError(f"the window settled without showing {what}"
+                                     + (f": {seen(p)}" if seen else ""))
+            return False
 
-        try:
-            wait_until(check, what=what)
-        except AssertionError:
-            raise AssertionError(f"timed out waiting for {what}") from None
+        wait_until(check, what=what)
         return last["p"]
 
-    def wait_idle(self, quiet=0.3):
-        """Waits until the program has used no CPU time for quiet seconds: it has worked
-        through its queue of events and sleeps in the main loop."""
-        last = {"ticks": None, "since": None}
+    def wait_for_layout(self, picture, width=600, height=600, what=None):
+        """Waits until the window is width x height and shows the layout around picture."""
 
-        def idle():
-            # User plus system CPU time in clock ticks.
-            with open(f"/proc/{self.process.pid}/stat") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            ticks, now = int(fields[11]) + int(fields[12]), time.monotonic()
-            if ticks != last["ticks"]:
-                last["ticks"], last["since"] = ticks, now
-            return now - last["since"] >= quiet
+        def errors(p):
+            return layout_errors(p, picture, width, height)
 
-        wait_until(idle, what="the program to become idle")
+        return self.wait_for_pixels(lambda p: not errors(p), seen=errors,
+                                    what=what or f"the layout in {width} x {height}")
+
+    def wait_idle(self):
+        """Waits until the program has worked through its queue of events and sleeps in the
+        main loop."""
+        activity = Activity(self.process.pid)
+        wait_until(lambda: activity.idle_for() >= 0.3, what="the program to become idle")
 
     def wait_exit(self, timeout=DEADLINE):
         return self.process.wait(timeout=timeout)

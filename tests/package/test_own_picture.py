@@ -19,7 +19,7 @@ from PIL import Image
 from project import PHOTO_IN, PHOTO_OUT, conversion_lines, tool
 
 import harness
-from harness import CORNER, N, bottom_up, layout_errors, picture_of
+from harness import CORNER, N, bottom_up, picture_of
 
 # A landscape photograph: a bright sky fading to dark ground, and a dark square near the top-left
 # corner of the centred square that every line cuts out of it.
@@ -102,8 +102,7 @@ class OwnPicture(unittest.TestCase):
         picture = bottom_up(path)
         self.assertEqual(picture.shape, (N, N))
         with harness.Viewer(self.server, path) as viewer:
-            p = viewer.wait_for_pixels(lambda p: not layout_errors(p, picture),
-                                       what=f"{path} in the window")
+            p = viewer.wait_for_layout(picture, what=f"{path} in the window")
         shown = picture_of(p).astype(int)   # row 0 at the bottom
         top, bottom = shown[-8:, N // 2:].mean(), shown[:8, N // 2:].mean()
         self.assertGreater(top, 200, "the top of the window is not the bright sky")

@@ -15,7 +15,7 @@ import unittest
 from project import BUILD, MANUAL, SAMPLES, SOURCE, tool
 
 import harness
-from harness import bottom_up, layout_errors
+from harness import bottom_up
 
 
 def files_under(root):
@@ -141,9 +141,7 @@ class DebianPackage(unittest.TestCase):
         harness.BINARY = os.path.join(root, "usr", "bin", "orlinde")
         picture = bottom_up(sample)
         with harness.XServer() as server, harness.Viewer(server, sample) as viewer:
-            pixels = viewer.wait_for_pixels(lambda p: not layout_errors(p, picture),
-                                            what="the packaged sample in the packaged viewer")
-            self.assertEqual(layout_errors(pixels, picture), [])
+            viewer.wait_for_layout(picture, what="the packaged sample in the packaged viewer")
 
 
 if __name__ == "__main__":

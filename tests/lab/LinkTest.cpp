@@ -1,6 +1,7 @@
 // A link holds the state as plain text; replaying its commands gives the state bit for bit.
 
 #include "Link.h"
+#include "Numbers.h"
 #include "Session.h"
 #include "TestSupport.h"
 
@@ -12,29 +13,60 @@
 
 TEST(Link, ReadsWhatItWritesAndListsWhatItIgnores)
 {
-    const Link link = parseLink("#sample=scene&do=N,F,B,B,keep:5,R,x,keep:0,set:1:2&signed=1&"
-                                "view=difference&colour=red");
+    const Link link = parseLink("#sample=scene&do=N,F,B*3,keep:5.0,R,x,keep:0,keep:101,B*0,b*x,scale:0,"
+                                "set:1:2&signed=1&view=difference&colour=red&sample=junk");
     EXPECT_EQ(link.sample, "scene");
-    EXPECT_EQ(link.commands, (std::vector<std::string>{"N", "F", "B", "B", "keep:5", "R"}));
+    EXPECT_EQ(link.commands, (std::vector<std::string>{"N", "F", "B", "B", "B", "keep:5", "R"}));
     EXPECT_TRUE(link.signedView);
     EXPECT_EQ(link.view, "difference");
-    EXPECT_EQ(link.ignored,
-              (std::vector<std::string>{"do: x", "do: keep:0", "do: set:1:2", "colour=red"}));
-    EXPECT_EQ(formatLink(link), "sample=scene&do=N,F,B,B,keep:5,R&signed=1&view=difference");
+    EXPECT_EQ(link.ignored, (std::vector<std::string>{"do: x", "do: keep:0", "do: keep:101", "do: B*0",
+                                                      "do: b*x", "do: scale:0", "do: set:1:2", "colour=red",
+                                                      "sample=junk"}));
+    EXPECT_EQ(formatLink(link), "sample=scene&do=N,F,B*3,keep:5,R&signed=1&view=difference");
+    // A sample the page does not have is listed, and the link names none.
+    EXPECT_EQ(parseLink("sample=junk&view=kept").sample, "");
 
     const Link numbers = parseLink("mode=numbers&grid=1,2,3,4;5,6,7,8;9,10,11,12;13,14,15,16.5&"
-                                   "do=f,set:0:3:-2.5,scale:0.25,auto,reset");
+                                   "do=f,set:0:3:-2.5*2,scale:0.25,auto,reset");
     EXPECT_TRUE(numbers.numbers);
-    EXPECT_EQ(numbers.commands.size(), 5u);
+    EXPECT_EQ(numbers.commands.size(), 6u);
     EXPECT_TRUE(numbers.ignored.empty());
     EXPECT_EQ(formatLink(parseLink(formatLink(numbers))), formatLink(numbers));
     // A grid that is no square matrix, or one without numbers mode, is ignored.
     EXPECT_EQ(parseLink("mode=numbers&grid=1,2;3").grid, "");
     EXPECT_EQ(parseLink("grid=1,2,3,4;5,6,7,8;9,10,11,12;13,14,15,16").ignored.size(), 1u);
     // The picture has no cells to edit.
-    const Link picture = parseLink("sample=testcard&do=f,set:1:1:5");
+    const Link picture = parseLink("sample=testcard&do=f,set:1:1:5*4");
     EXPECT_EQ(picture.commands, (std::vector<std::string>{"f"}));
-    EXPECT_EQ(picture.ignored, (std::vector<std::string>{"do: set:1:1:5"}));
+    EXPECT_EQ(picture.ignored, (std::vector<std::string>{"do: set:1:1:5*4"}));
+}
+
+// Nothing in a link is read beyond its caps, and what is refused is named with the cap and quoted short.
+TEST(Link, RefusesWhatIsBeyondItsCaps)
+{
+    const std::size_t cap = linkCommandCap;
+    const Link runs = parseLink("do=F,B*" + std::to_string(cap - 2) + ",r,b,b");
+    ASSERT_EQ(runs.commands.size(), cap);
+    EXPECT_EQ(runs.commands[cap - 1], "r");
+    EXPECT_EQ(runs.ignored, (std::vector<std::string>{"do: the commands after the first 10000, the most that a link runs"}));
+    EXPECT_EQ(parseLink("do=B*" + std::to_string(cap)).ignored.size(), 0u);
+
+    std::string many = "do=";
+    for (int i = 0; i < 1000000; ++i)
+        many += "B,";
+    const Link tooLong = parseLink(many);
+    EXPECT_TRUE(tooLong.commands.empty());
+    EXPECT_EQ(tooLong.ignored, (std::vector<std::string>{"the whole link: it has 2000003 characters, "
+                                                         "and a link may have at most 300000"}));
+    EXPECT_EQ(parseLink(std::string(linkCharacterCap, 'x')).ignored, (std::vector<std::string>{excerpt(std::string(linkCharacterCap, 'x'))}));
+
+    std::string junk;
+    for (int i = 0; i < 12; ++i)
+        junk += "&x" + std::to_string(i) + "=" + std::string(100, 'y');
+    const Link listed = parseLink(junk);
+    ASSERT_EQ(listed.ignored.size(), 11u);
+    EXPECT_EQ(listed.ignored[0], "x0=" + std::string(37, 'y') + "\xE2\x80\xA6");
+    EXPECT_EQ(listed.ignored[10], "and 2 parts more");
 }
 
 TEST(Link, ReplayGivesTheSameStateAsTheCommandsByHand)
@@ -64,6 +96,8 @@ TEST(Link, ReplayGivesTheSameStateAsTheCommandsByHand)
     link.commands = byHand.commands();
     const std::string text = formatLink(link);
     EXPECT_EQ(text, "sample=testcard&do=N,F,keep:2.5,scale:0.33333334,R,auto");
+    EXPECT_EQ(vocabulary().rfind(R"({"views":["coefficients","opened","difference","kept"],"keys":[)"
+                                 R"({"key":"F","does":"Decompose all"},{"key":"f",)", 0), 0u);
     for (const std::string& command : parseLink(text).commands)
         ASSERT_EQ(replayed.run(command), 1) << command;
     EXPECT_EQ(std::memcmp(byHand.values(), replayed.values(), image.size() * sizeof(float)), 0);

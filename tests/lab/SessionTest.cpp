@@ -95,22 +95,60 @@ TEST(Session, UndoAndRedoRestoreEveryCommandBitForBit)
     EXPECT_FALSE(lab.session.canRedo());
 }
 
-TEST(Session, KeepsAtLeast32PictureStepsWithinItsBudget)
+// Passes of a 512 picture, each followed by B so that no two states are alike: every undo returns
+// to the very state before, up to the oldest the budget holds, and every redo comes back.
+TEST(Session, UndoesAtLeast32PictureStepsExactlyWithinItsBudget)
 {
     const int n = 512;
     const auto image = makeImage(n);
     Lab lab;
     lab.session.open(image.data(), n);
-    for (int i = 0; i < 50; ++i)
-        ASSERT_TRUE(lab.session.key(i % 2 == 0 ? 'f' : 'r'));
+    std::vector<State> states{lab.state()};
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(lab.session.key(i % 2 == 1 ? 'B' : (i / 2) % 18 < 9 ? 'f' : 'r'));
+        states.push_back(lab.state());
+    }
+    const std::size_t budget = 40u << 20;
+    // The floats of every state that changed them are held, and the rest share them.
+    EXPECT_LE(lab.session.historyBytes(), budget);
     int back = 0;
-    while (lab.session.undo())
+    while (lab.session.undo()) {
         ++back;
-    EXPECT_GE(back, 32);
-    EXPECT_LT(back, 50);
+        ASSERT_TRUE(lab.state() == states[states.size() - 1 - static_cast<std::size_t>(back)]) << back;
+    }
+    EXPECT_GE(back, 64);
+    EXPECT_LT(back, 100);
+    EXPECT_GE(lab.session.historyBytes(), static_cast<std::size_t>(back / 2) * image.size() * sizeof(float));
+    for (int forth = back - 1; forth >= 0; --forth) {
+        ASSERT_TRUE(lab.session.redo());
+        ASSERT_TRUE(lab.state() == states[states.size() - 1 - static_cast<std::size_t>(forth)]) << forth;
+    }
+    EXPECT_FALSE(lab.session.redo());
     // Opening a picture starts a new history.
     lab.session.open(image.data(), n);
-    EXPECT_FALSE(lab.session.canRedo());
+    EXPECT_FALSE(lab.session.canUndo());
+    EXPECT_EQ(lab.session.historyBytes(), 0u);
+}
+
+// A pass that would leave Infinity or NaN is refused with a word, and leaves everything as it was.
+TEST(Session, RefusesAPassBeyondTheLargestFloat)
+{
+    const std::vector<float> ones(16, 1.0f);
+    Lab lab;
+    lab.session.open(ones.data(), 4);
+    // Row 0 holds its two averages, then their details: 3e38 + 3e38 is no float.
+    ASSERT_TRUE(lab.session.key('f'));
+    ASSERT_TRUE(lab.session.setValue(0, 0, 3e38f));
+    ASSERT_TRUE(lab.session.setValue(0, 2, 3e38f));
+    const State before = lab.state();
+    EXPECT_EQ(lab.session.run(std::string("r")), 0);
+    EXPECT_TRUE(lab.state() == before);
+    EXPECT_EQ(lab.session.message().rfind("r was not made", 0), 0u) << lab.session.message();
+    EXPECT_EQ(lab.session.commands(), (std::vector<std::string>{"f", "set:0:0:3e+38", "set:0:2:3e+38"}));
+    ASSERT_TRUE(lab.session.setValue(0, 2, 0.0f));
+    EXPECT_EQ(lab.session.message(), "");
+    ASSERT_TRUE(lab.session.key('r'));
+    EXPECT_EQ(lab.state().values[1], 3e38f);
 }
 
 TEST(Session, ResetAndANewStart)
@@ -130,7 +168,10 @@ TEST(Session, ResetAndANewStart)
 
     lab.session.key('S');
     lab.session.key('B');
+    // The blocks follow the side, not only the log (both logs here are empty).
+    ASSERT_EQ(lab.session.blocks().front().width, n);
     ASSERT_TRUE(lab.session.replaceStart(other.data(), 16));
+    EXPECT_EQ(lab.session.blocks().front().width, 16);
     EXPECT_FALSE(lab.transform.isNormalized() || lab.transform.isStandard());
     EXPECT_EQ(lab.scale, 1.0f);
     lab.session.key('F');

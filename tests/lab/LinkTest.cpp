@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,6 @@ TEST(Link, ReadsWhatItWritesListsWhatItIgnoresAndKeepsToItsCaps)
                                                       "do: b*x", "do: scale:0", "do: set:1:2", "colour=red",
                                                       "sample=junk"}));
     EXPECT_EQ(formatLink(link), "sample=scene&do=N,F,B*3,keep:5,R,keep:100&signed=1&view=difference");
-    // A sample the page does not have is listed, and the link names none.
-    EXPECT_EQ(parseLink("sample=junk&view=kept").sample, "");
     EXPECT_EQ(vocabulary().rfind(R"({"views":["coefficients","opened","difference","kept"],"keys":[)"
                                  R"({"key":"F","does":"Decompose all"},{"key":"f",)", 0), 0u);
 
@@ -53,14 +52,10 @@ TEST(Link, ReadsWhatItWritesListsWhatItIgnoresAndKeepsToItsCaps)
     std::string many = "do=";
     for (int i = 0; i < 1000000; ++i)
         many += "B,";
-    const Link tooLong = parseLink(many);
-    EXPECT_TRUE(tooLong.commands.empty());
-    EXPECT_EQ(tooLong.ignored, (std::vector<std::string>{"the whole link: it has 2000003 characters, "
+    EXPECT_EQ(parseLink(many).ignored, (std::vector<std::string>{"the whole link: it has 2000003 characters, "
                                                          "and a link may have at most 300000"}));
     EXPECT_EQ(parseLink(std::string(linkCharacterCap, 'x')).ignored.front().size(), 43u);
 
-    const Link listed = parseLink(std::string(60, 'y') + std::string(11, '&'));
-    EXPECT_EQ(listed.ignored, (std::vector<std::string>{std::string(40, 'y') + "\xE2\x80\xA6"}));
     EXPECT_EQ(parseLink("do=" + std::string(12, ',') + "x,y,x,y,x,y,x,y,x,y,x,y").ignored.back(), "and 2 parts more");
 }
 
@@ -77,16 +72,12 @@ TEST(Views, DifferenceAndKeptFollowTheirDefinitions)
     session.keepLargest(25, kept);
     std::vector<unsigned char> rgba;
     session.render(View::kept, false, rgba);
-    int white = 0;
-    for (std::size_t i = 0; i < rgba.size(); i += 4)
-        white += rgba[i] == 255;
-    EXPECT_EQ(white, static_cast<int>(kept.kept));
+    EXPECT_EQ(std::count(rgba.begin(), rgba.end(), 255), static_cast<long>(3 * kept.kept + n * n));
     // The passes that keep was made on are no longer in effect: all black.
     session.key('r');
     EXPECT_FALSE(session.keptViewShows());
     session.render(View::kept, false, rgba);
-    for (std::size_t i = 0; i < rgba.size(); i += 4)
-        ASSERT_EQ(rgba[i], 0);
+    EXPECT_EQ(std::count(rgba.begin(), rgba.end(), 0), 3 * n * n);
 
     // One value raised by 0.25 above the start, the rest equal: 0.5 + 0.5 × 0.25 is 0.625, level
     // 159.375, shown as 159; zero is 127.5, which rounds to the even 128. Array row 0 is the

@@ -1,103 +1,117 @@
 #include "Link.h"
 
+#include "Command.h"
 #include "Numbers.h"
+#include "View.h"
 
-#include <cstddef>
+#include <algorithm>
 #include <string>
 
 namespace {
 
-std::vector<std::string> split(const std::string& text, char separator)
+// A link full of nonsense is listed this far, then counted.
+constexpr std::size_t listedIgnored = 10;
+
+// A command of the link and how many times in a row it runs.
+struct Run {
+    std::string command;
+    std::size_t count;
+};
+
+// "B*12" is twelve B; a count is 1 or more, and a run without '*' is one.
+bool readRun(const std::string& text, Run& run)
 {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t stop = text.find(separator, start);
-        parts.push_back(text.substr(start, stop == std::string::npos ? std::string::npos : stop - start));
-        if (stop == std::string::npos)
-            return parts;
-        start = stop + 1;
-    }
+    const std::size_t star = text.find('*');
+    Command command;
+    if (!parseCommand(text.substr(0, star), command))
+        return false;
+    run.command = commandText(command);
+    run.count = 1;
+    if (star == std::string::npos)
+        return true;
+    int count = 0;
+    if (!parseWhole(text.substr(star + 1), count) || count == 0)
+        return false;
+    run.count = static_cast<std::size_t>(count);
+    return true;
 }
 
-bool isWholeNumber(const std::string& text)
+void ignore(Link& link, const std::string& part)
 {
-    return !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-bool isPositive(const std::string& text)
-{
-    float value = 0.0f;
-    return parseFloat(text, value) && value > 0.0f;
+    link.ignored.push_back(excerpt(part));
 }
 
 } // namespace
 
-bool isCommand(const std::string& command)
+const std::vector<std::string>& linkSamples()
 {
-    if (command.size() == 1)
-        return std::string("FfRrNnSsBb").find(command[0]) != std::string::npos;
-    if (command == "auto" || command == "reset")
-        return true;
-    const std::vector<std::string> parts = split(command, ':');
-    if (parts[0] == "keep" && parts.size() == 2) {
-        float percent = 0.0f;
-        return parseFloat(parts[1], percent) && percent > 0.0f && percent <= 100.0f;
-    }
-    if (parts[0] == "scale" && parts.size() == 2)
-        return isPositive(parts[1]);
-    float value = 0.0f;
-    return parts[0] == "set" && parts.size() == 4 && isWholeNumber(parts[1]) &&
-           isWholeNumber(parts[2]) && parseFloat(parts[3], value);
+    static const std::vector<std::string> samples = {"testcard", "scene"};
+    return samples;
 }
 
 Link parseLink(const std::string& fragment)
 {
     Link link;
+    if (fragment.size() > linkCharacterCap) {
+        link.ignored.push_back("the whole link: it has " + std::to_string(fragment.size()) +
+                               " characters, and a link may have at most " +
+                               std::to_string(linkCharacterCap));
+        return link;
+    }
     const std::string text = !fragment.empty() && fragment[0] == '#' ? fragment.substr(1) : fragment;
     if (text.empty())
         return link;
-    for (const std::string& part : split(text, '&')) {
+    std::vector<Run> runs;
+    for (const std::string& part : splitText(text, '&')) {
         const std::size_t equals = part.find('=');
         const std::string name = part.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : part.substr(equals + 1);
-        if (name == "sample" && (value == "testcard" || value == "scene")) {
+        View view;
+        if (name == "sample" &&
+            std::find(linkSamples().begin(), linkSamples().end(), value) != linkSamples().end()) {
             link.sample = value;
         } else if (name == "do") {
-            for (const std::string& command : split(value, ',')) {
-                if (isCommand(command))
-                    link.commands.push_back(command);
+            for (const std::string& command : splitText(value, ',')) {
+                Run run;
+                if (readRun(command, run))
+                    runs.push_back(run);
                 else if (!command.empty())
-                    link.ignored.push_back("do: " + command);
+                    ignore(link, "do: " + command);
             }
         } else if (name == "signed" && (value == "0" || value == "1")) {
             link.signedView = value == "1";
-        } else if (name == "view" &&
-                   (value == "coefficients" || value == "opened" || value == "difference" ||
-                    value == "kept")) {
+        } else if (name == "view" && viewNamed(value, view)) {
             link.view = value;
         } else if (name == "mode" && (value == "numbers" || value == "picture")) {
             link.numbers = value == "numbers";
         } else if (name == "grid" && parseMatrix(gridAsMatrix(value)).ok) {
             link.grid = value;
         } else if (!part.empty()) {
-            link.ignored.push_back(part);
+            ignore(link, part);
         }
     }
     // A grid and edited cells belong to numbers mode; the picture has no cells to edit.
     if (!link.numbers && !link.grid.empty()) {
-        link.ignored.push_back("grid=" + link.grid);
+        ignore(link, "grid=" + link.grid);
         link.grid.clear();
     }
-    if (!link.numbers) {
-        std::vector<std::string> commands;
-        for (const std::string& command : link.commands) {
-            if (command.rfind("set:", 0) == 0)
-                link.ignored.push_back("do: " + command);
-            else
-                commands.push_back(command);
+    for (const Run& run : runs) {
+        if (!link.numbers && run.command.rfind("set:", 0) == 0) {
+            ignore(link, "do: " + run.command + (run.count > 1 ? "*" + std::to_string(run.count) : ""));
+            continue;
         }
-        link.commands.swap(commands);
+        if (run.count > linkCommandCap - link.commands.size()) {
+            link.commands.insert(link.commands.end(), linkCommandCap - link.commands.size(), run.command);
+            link.ignored.push_back("do: the commands after the first " + std::to_string(linkCommandCap) +
+                                   ", the most that a link runs");
+            break;
+        }
+        link.commands.insert(link.commands.end(), run.count, run.command);
+    }
+    if (link.ignored.size() > listedIgnored) {
+        const std::size_t more = link.ignored.size() - listedIgnored;
+        link.ignored.resize(listedIgnored);
+        link.ignored.push_back("and " + std::to_string(more) + " parts more");
     }
     return link;
 }
@@ -117,13 +131,19 @@ std::string formatLink(const Link& link)
     }
     if (!link.commands.empty()) {
         std::string commands;
-        for (const std::string& command : link.commands)
-            commands += (commands.empty() ? "" : ",") + command;
+        for (std::size_t i = 0; i < link.commands.size();) {
+            std::size_t count = 1;
+            while (i + count < link.commands.size() && link.commands[i + count] == link.commands[i])
+                ++count;
+            commands += (commands.empty() ? "" : ",") + link.commands[i] +
+                        (count > 1 ? "*" + std::to_string(count) : "");
+            i += count;
+        }
         add("do", commands);
     }
     if (link.signedView)
         add("signed", "1");
-    if (link.view != "coefficients")
+    if (link.view != viewName(View::coefficients))
         add("view", link.view);
     return text;
 }
@@ -131,7 +151,7 @@ std::string formatLink(const Link& link)
 std::string gridAsMatrix(const std::string& grid)
 {
     std::string matrix;
-    for (const std::string& row : split(grid, ';'))
+    for (const std::string& row : splitText(grid, ';'))
         matrix += row + "\n";
     return matrix;
 }

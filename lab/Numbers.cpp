@@ -83,6 +83,39 @@ std::string shortestDecimal(double value)
     return shortest(value, 17);
 }
 
+std::vector<std::string> splitText(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t stop = text.find(separator, start);
+        parts.push_back(text.substr(start, stop == std::string::npos ? std::string::npos : stop - start));
+        if (stop == std::string::npos)
+            return parts;
+        start = stop + 1;
+    }
+}
+
+bool parseWhole(const std::string& text, int& value)
+{
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    value = std::atoi(text.c_str());
+    return true;
+}
+
+std::string excerpt(const std::string& text)
+{
+    constexpr std::size_t shown = 40;
+    if (text.size() <= shown)
+        return text;
+    // Cut before a character, not inside one written in several UTF-8 bytes.
+    std::size_t cut = shown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0u) == 0x80u)
+        --cut;
+    return text.substr(0, cut) + "\xE2\x80\xA6";
+}
+
 bool parseFloat(const std::string& text, float& value)
 {
     std::size_t begin = 0;
@@ -106,6 +139,11 @@ bool parseFloat(const std::string& text, float& value)
 ParsedMatrix parseMatrix(const std::string& text)
 {
     ParsedMatrix result;
+    if (text.size() > matrixCharacterCap) {
+        result.message = "The text has " + std::to_string(text.size()) + " characters, and a matrix " +
+                         "may have at most " + std::to_string(matrixCharacterCap) + ".";
+        return result;
+    }
     std::vector<std::vector<std::string>> rows;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -167,7 +205,7 @@ ParsedMatrix parseMatrix(const std::string& text)
             if (rows[row][column].empty())
                 return fail(row, column, "the cell is empty.");
             if (!parseFloat(rows[row][column], value))
-                return fail(row, column, "\"" + rows[row][column] +
+                return fail(row, column, "\"" + excerpt(rows[row][column]) +
                                              "\" is not a number that a 32-bit float holds.");
             result.values.push_back(value);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,19 @@ std::string shortestDecimal(double value);
 // A finite 32-bit float from the whole of `text` (a decimal point, not a comma; blanks around it
 // allowed), or false.
 bool parseFloat(const std::string& text, float& value);
+
+// The parts of `text` between `separator`s, empty ones included.
+std::vector<std::string> splitText(const std::string& text, char separator);
+
+// A whole number of at most 9 digits, nothing else, or false.
+bool parseWhole(const std::string& text, int& value);
+
+// What a message quotes of a text it refuses: the text itself when short, else its first
+// characters and "…", so that a refused megabyte is not echoed back.
+std::string excerpt(const std::string& text);
+
+// A pasted matrix longer than this is refused before it is read.
+constexpr std::size_t matrixCharacterCap = 100000;
 
 // A square matrix of side 4, 8 or 16 pasted from a spreadsheet or a book: rows on lines, numbers
 // between spaces, tabs or commas, blank lines ignored. `values` gets the rows in order.

@@ -4,51 +4,95 @@
 #include "GreyLevel.h"
 #include "Guidance.h"
 #include "KeyCommands.h"
-#include "Link.h"
-#include "Numbers.h"
 #include "Viewer.h"
 
 #include <cmath>
 #include <cstddef>
-#include <cstdlib>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace {
 
 // Enough for well over 32 steps of a 512 × 512 picture.
-constexpr std::size_t historyBytes = 40u << 20;
+constexpr std::size_t historyLimit = 40u << 20;
 
 std::size_t entries(int size)
 {
     return static_cast<std::size_t>(size) * static_cast<std::size_t>(size);
 }
 
+// Neither infinite nor NaN: the exponent's bits not all set. One pass over the bits, with no
+// branch, so that the compiler can take many at once.
+bool allFinite(const float* values, std::size_t count)
+{
+    std::uint32_t infiniteOrNaN = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &values[i], sizeof bits);
+        infiniteOrNaN |= static_cast<std::uint32_t>((bits & 0x7F800000u) == 0x7F800000u);
+    }
+    return infiniteOrNaN == 0;
+}
+
+// Besides the keys that make passes (Session::pass), the commands that write values.
+bool writesValues(const Command& command)
+{
+    return command.kind == Command::Kind::reset || command.kind == Command::Kind::set ||
+           command.kind == Command::Kind::keep;
+}
+
+// Writes the RGBA pixels of an n × n array in the order it is shown: a matrix's row 0 first, a
+// picture's top line (its last row) first. `grey` gives the byte of entry i.
+template <class Grey>
+void fillRgba(unsigned char* out, int n, bool rowZeroFirst, Grey grey)
+{
+    const auto side = static_cast<std::size_t>(n);
+    // Opaque black as a word in memory order, whatever the machine's byte order; a grey's word is
+    // that plus the grey times the word of three ones, which carries nothing from byte to byte.
+    const unsigned char blackBytes[4] = {0, 0, 0, 255};
+    const unsigned char onesBytes[4] = {1, 1, 1, 0};
+    std::uint32_t black, ones;
+    std::memcpy(&black, blackBytes, sizeof black);
+    std::memcpy(&ones, onesBytes, sizeof ones);
+    std::vector<std::uint32_t> line(side);
+    for (std::size_t shown = 0; shown < side; ++shown, out += 4 * side) {
+        const std::size_t begin = (rowZeroFirst ? shown : side - 1 - shown) * side;
+        for (std::size_t k = 0; k < side; ++k)
+            line[k] = black + ones * static_cast<std::uint32_t>(grey(begin + k));
+        std::memcpy(out, line.data(), 4 * side);
+    }
+}
+
 } // namespace
 
 Session::Session(WaveletTransform& transform, float& scale, bool matrix)
-    : transform(transform), scaleValue(scale), matrix(matrix), history(historyBytes)
+    : transform(transform), scaleValue(scale), matrix(matrix), history(historyLimit)
 {
 }
 
 void Session::open(const float* values, int size)
 {
     startAt(values, size);
-    record.commands.clear();
+    record.commands = CommandList();
     history.clear();
+    refusal.clear();
 }
 
 bool Session::replaceStart(const float* values, int size)
 {
-    const bool changed = changing("", [&] {
-        startAt(values, size);
-        transform.setStandard(false);
-        transform.setNormalized(false);
-        scaleValue = 1.0f;
-    });
+    Snapshot before = snapshot();
+    startAt(values, size);
+    transform.setStandard(false);
+    transform.setNormalized(false);
+    scaleValue = 1.0f;
+    refusal.clear();
+    if (unchangedSince(before))
+        return false;
     // The new start is where the commands are counted from.
-    if (changed)
-        record.commands.clear();
-    return changed;
+    record.commands = CommandList();
+    history.recordChange(std::move(before));
+    return true;
 }
 
 void Session::startAt(const float* values, int size)
@@ -56,6 +100,7 @@ void Session::startAt(const float* values, int size)
     if (transform.getSize() != size)
         transform.setSize(size);
     transform.setData(values);
+    valuesKept.reset();
     record.start = std::make_shared<const std::vector<float>>(values, values + entries(size));
     record.log.clear();
     record.keptMask.reset();
@@ -64,87 +109,108 @@ void Session::startAt(const float* values, int size)
 
 bool Session::key(unsigned char key)
 {
-    return changing(std::string(1, static_cast<char>(key)), [&] {
-        DriverState planned = state();
-        const std::vector<Pass> passes = plannedPasses(planned, key);
-        applyKey(transform, scaleValue, key);
-        for (const Pass& pass : passes)
-            record.log.record(pass);
-    });
+    return run(Command::ofKey(static_cast<char>(key))) == 1;
 }
 
 bool Session::setScale(float scale)
 {
-    if (!(scale > 0.0f) || !std::isfinite(scale))
-        return false;
-    return changing("scale:" + shortestDecimal(scale), [&] { scaleValue = scale; });
+    return run(Command::scale(scale)) == 1;
 }
 
 bool Session::autoScale()
 {
-    return changing("auto", [&] {
-        scaleValue = automaticScale(transform.getData(), size(), blocks(), matrix);
-    });
+    return run(Command::of(Command::Kind::autoScale)) == 1;
 }
 
 bool Session::reset()
 {
-    return changing("reset", [&] {
-        transform.setData(record.start->data());
-        record.log.clear();
-    });
+    return run(Command::of(Command::Kind::reset)) == 1;
 }
 
 bool Session::setValue(int row, int column, float value)
 {
-    if (row < 0 || column < 0 || row >= size() || column >= size() || !std::isfinite(value))
-        return false;
-    const std::string text = "set:" + std::to_string(row) + ":" + std::to_string(column) + ":" +
-                             shortestDecimal(value);
-    return changing(text, [&] {
-        transform.getData()[static_cast<std::size_t>(row) * static_cast<std::size_t>(size()) +
-                            static_cast<std::size_t>(column)] = value;
-    });
+    return run(Command::set(row, column, value)) == 1;
 }
 
 bool Session::keepLargest(double percent, KeepResult& result)
 {
-    return changing("keep:" + shortestDecimal(percent), [&] {
-        auto mask = std::make_shared<std::vector<unsigned char>>(entries(size()));
-        record.kept = ::keepLargest(transform.getData(), entries(size()), percent, mask->data());
-        result = record.kept;
-        record.keptMask = std::move(mask);
-        record.keptLog = record.log;
-    });
+    const bool changed = run(Command::keep(percent)) == 1;
+    result = record.kept;
+    return changed;
 }
 
 int Session::run(const std::string& command)
 {
-    if (!isCommand(command))
+    Command parsed;
+    if (!parseCommand(command, parsed))
         return -1;
-    if (command.size() == 1)
-        return key(static_cast<unsigned char>(command[0]));
-    if (command == "auto")
-        return autoScale();
-    if (command == "reset")
-        return reset();
-    const auto colon = command.find(':');
-    const std::string name = command.substr(0, colon);
-    const std::string rest = command.substr(colon + 1);
-    float value = 0.0f;
-    if (name == "keep") {
-        KeepResult result{};
-        return keepLargest(std::strtod(rest.c_str(), nullptr), result);
+    return run(parsed);
+}
+
+int Session::run(const Command& command)
+{
+    refusal.clear();
+    if (!command.valid() ||
+        (command.kind == Command::Kind::set && (command.row >= size() || command.column >= size())))
+        return -1;
+    switch (command.kind) {
+    case Command::Kind::key:
+        return changing(command, [&] { return pass(command.key); });
+    case Command::Kind::scale:
+        return changing(command, [&] {
+            scaleValue = static_cast<float>(command.number);
+            return true;
+        });
+    case Command::Kind::autoScale:
+        return changing(command, [&] {
+            scaleValue = automaticScale(transform.getData(), size(), blocks(), matrix);
+            return true;
+        });
+    case Command::Kind::reset:
+        return changing(command, [&] {
+            transform.setData(record.start->data());
+            record.log.clear();
+            return true;
+        });
+    case Command::Kind::set:
+        return changing(command, [&] {
+            transform.getData()[static_cast<std::size_t>(command.row) * static_cast<std::size_t>(size()) +
+                                static_cast<std::size_t>(command.column)] = static_cast<float>(command.number);
+            return true;
+        });
+    case Command::Kind::keep:
+        return changing(command, [&] {
+            auto mask = std::make_shared<std::vector<unsigned char>>(entries(size()));
+            record.kept = ::keepLargest(transform.getData(), entries(size()), command.number, mask->data());
+            record.keptMask = std::move(mask);
+            record.keptLog = record.log;
+            return true;
+        });
     }
-    if (name == "scale")
-        return parseFloat(rest, value) && setScale(value);
-    const auto second = rest.find(':');
-    const auto third = rest.find(':', second + 1);
-    const int row = std::atoi(rest.substr(0, second).c_str());
-    const int column = std::atoi(rest.substr(second + 1, third - second - 1).c_str());
-    if (row >= size() || column >= size())
-        return -1;
-    return parseFloat(rest.substr(third + 1), value) && setValue(row, column, value);
+    return -1;
+}
+
+bool Session::pass(char key)
+{
+    DriverState planned = state();
+    const std::vector<Pass> passes = plannedPasses(planned, static_cast<unsigned char>(key));
+    if (!passes.empty())
+        valuesKept.reset();
+    applyKey(transform, scaleValue, static_cast<unsigned char>(key));
+    for (const Pass& made : passes)
+        record.log.record(made);
+    // Every value is finite before (a start and a typed value must be), so one that is not now
+    // came from these passes: a sum or a normalization beyond the largest float.
+    if (passes.empty() || allFinite(transform.getData(), entries(size())))
+        return true;
+    refusal = std::string(1, key) + " was not made: it would take a value beyond the largest that a "
+              "32-bit float holds (about 3.4e38), and leave Infinity or NaN.";
+    return false;
+}
+
+const std::string& Session::message() const
+{
+    return refusal;
 }
 
 bool Session::undo()
@@ -222,14 +288,20 @@ std::string Session::warning() const
     return describeWarning(state(), record.log);
 }
 
+bool Session::BlocksKey::operator==(const BlocksKey& other) const
+{
+    return size == other.size && log == other.log;
+}
+
 const std::vector<Block>& Session::blocks() const
 {
-    if (blocksSize != size() || !(blocksLog == record.log) || blocksCache.empty()) {
-        blocksCache = blocksInEffect(size(), record.log);
-        blocksLog = record.log;
-        blocksSize = size();
+    BlocksKey key{size(), record.log};
+    if (!blocksValid || !(key == blocksKey)) {
+        blocksKey = std::move(key);
+        blocksMade = blocksInEffect(blocksKey.size, blocksKey.log);
+        blocksValid = true;
     }
-    return blocksCache;
+    return blocksMade;
 }
 
 std::string Session::blockNameAt(int row, int column) const
@@ -238,9 +310,17 @@ std::string Session::blockNameAt(int row, int column) const
     return block ? blockName(*block, size(), record.log, transform.isStandard()) : "";
 }
 
-const std::vector<std::string>& Session::commands() const
+std::vector<std::string> Session::commands() const
 {
-    return record.commands;
+    std::vector<std::string> texts;
+    for (const Command& command : record.commands.all())
+        texts.push_back(commandText(command));
+    return texts;
+}
+
+std::size_t Session::historyBytes() const
+{
+    return history.bytes();
 }
 
 const KeepResult* Session::lastKeep() const
@@ -257,28 +337,25 @@ bool Session::keptViewShows() const
 void Session::render(View view, bool signedView, std::vector<unsigned char>& rgba) const
 {
     const int n = size();
-    const float* values = view == View::opened ? record.start->data() : transform.getData();
-    const float* start = record.start->data();
-    const bool kept = keptViewShows();
     rgba.resize(entries(n) * 4);
     unsigned char* out = rgba.data();
-    for (int line = 0; line < n; ++line) {
-        const std::size_t row = static_cast<std::size_t>(matrix ? line : n - 1 - line);
-        for (std::size_t i = row * static_cast<std::size_t>(n); i < (row + 1) * static_cast<std::size_t>(n);
-             ++i, out += 4) {
-            unsigned char grey = 0;
-            if (view == View::kept)
-                grey = kept && (*record.keptMask)[i] ? 255 : 0;
-            else if (view == View::difference)
-                grey = greyByte(0.5f + 0.5f * ((values[i] - start[i]) * scaleValue));
-            else
-                grey = signedView ? greyByte(0.5f + 0.5f * (values[i] * scaleValue))
-                                  : greyByte(values[i] * scaleValue);
-            out[0] = grey;
-            out[1] = grey;
-            out[2] = grey;
-            out[3] = 255;
-        }
+    const float* values = view == View::opened ? record.start->data() : transform.getData();
+    const float* start = record.start->data();
+    const float scale = scaleValue;
+    // The view is chosen here, once; each loop below is one grey per entry and nothing else.
+    if (view == View::kept && keptViewShows()) {
+        const unsigned char* mask = record.keptMask->data();
+        fillRgba(out, n, matrix, [mask](std::size_t i) { return mask[i] != 0 ? 255 : 0; });
+    } else if (view == View::kept) {
+        fillRgba(out, n, matrix, [](std::size_t) { return 0; });
+    } else if (view == View::difference) {
+        fillRgba(out, n, matrix, [=](std::size_t i) {
+            return greyByte(0.5f + 0.5f * ((values[i] - start[i]) * scale));
+        });
+    } else if (signedView) {
+        fillRgba(out, n, matrix, [=](std::size_t i) { return greyByte(0.5f + 0.5f * (values[i] * scale)); });
+    } else {
+        fillRgba(out, n, matrix, [=](std::size_t i) { return greyByte(values[i] * scale); });
     }
 }
 
@@ -286,7 +363,10 @@ Snapshot Session::snapshot() const
 {
     Snapshot s;
     s.size = size();
-    s.values.assign(transform.getData(), transform.getData() + entries(s.size));
+    if (!valuesKept)
+        valuesKept = std::make_shared<const std::vector<float>>(transform.getData(),
+                                                                transform.getData() + entries(s.size));
+    s.values = valuesKept;
     s.rowLength = transform.getRowLength();
     s.columnLength = transform.getColumnLength();
     s.standard = transform.isStandard();
@@ -300,20 +380,37 @@ void Session::restore(const Snapshot& s)
 {
     if (transform.getSize() != s.size)
         transform.setSize(s.size);
-    transform.restore(s.values.data(), s.rowLength, s.columnLength);
+    transform.restore(s.values->data(), s.rowLength, s.columnLength);
     transform.setStandard(s.standard);
     transform.setNormalized(s.normalized);
     scaleValue = s.scale;
     record = s.record;
+    valuesKept = s.values;
 }
 
-bool Session::changing(const std::string& text, const std::function<void()>& command)
+bool Session::unchangedSince(const Snapshot& before) const
+{
+    const float* now = transform.getData();
+    return before.size == size() &&
+           (before.values == valuesKept ||
+            std::memcmp(before.values->data(), now, before.values->size() * sizeof(float)) == 0) &&
+           before.rowLength == transform.getRowLength() &&
+           before.columnLength == transform.getColumnLength() &&
+           before.standard == transform.isStandard() && before.normalized == transform.isNormalized() &&
+           std::memcmp(&before.scale, &scaleValue, sizeof scaleValue) == 0 && before.record == record;
+}
+
+int Session::changing(const Command& command, const std::function<bool()>& change)
 {
     Snapshot before = snapshot();
-    command();
-    if (before == snapshot())
-        return false;
+    if (writesValues(command))
+        valuesKept.reset();
+    const bool kept = change();
+    if (!kept)
+        restore(before);
+    if (!kept || unchangedSince(before))
+        return 0;
     history.recordChange(std::move(before));
-    record.commands.push_back(text);
-    return true;
+    record.commands = record.commands.with(command);
+    return 1;
 }

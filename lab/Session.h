@@ -1,18 +1,16 @@
 #pragma once
 
 #include "Blocks.h"
+#include "Command.h"
 #include "Compression.h"
 #include "History.h"
 #include "PassLog.h"
+#include "View.h"
 #include "WaveletTransform.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-// What the picture shows: the coefficients; the start (the picture as opened); the coefficients
-// minus the start, zero at mid grey; or which coefficients the last keep-the-largest kept.
-enum class View { coefficients, opened, difference, kept };
 
 // One array the page lets a learner work on (the picture, or a small matrix): its transform and
 // scale, the log of the passes in effect, the start that Reset returns to, and the undo history.
@@ -20,7 +18,8 @@ enum class View { coefficients, opened, difference, kept };
 // something can be taken back bit for bit.
 class Session {
 public:
-    // `transform` and `scale` stay the caller's: the picture's are the viewer's own. A `matrix`
+    // `transform` and `scale` stay the caller's: the picture's are the viewer's own. Their values
+    // change only through the session (open included), which keeps a copy of them for its states. A `matrix`
     // worked by hand is written with its row 0 on top and, with nothing decomposed, its automatic
     // scale shows its largest number as white; a picture has row 0 at the bottom and is shown at 1.
     Session(WaveletTransform& transform, float& scale, bool matrix);
@@ -32,16 +31,22 @@ public:
     void open(const float* values, int size);
     bool replaceStart(const float* values, int size);
 
-    // The commands; each returns whether it changed anything (and so can be undone).
+    // Runs `command`: 1 when it changed something (and so can be undone), 0 when it changed
+    // nothing or was refused (message() then says why), -1 when it is no command for this array
+    // (a cell outside it included). A pass that would take a value beyond what a 32-bit float
+    // holds is refused, so that no Infinity or NaN ever appears.
+    int run(const Command& command);
+    // The same for a command's text, as a link writes it.
+    int run(const std::string& command);
+    // Why the last command changed nothing, when it was refused; "" otherwise.
+    const std::string& message() const;
+    // Each command by itself; true when it changed something.
     bool key(unsigned char key);
     bool setScale(float scale);
     bool autoScale();
     bool reset();
     bool setValue(int row, int column, float value);
     bool keepLargest(double percent, KeepResult& result);
-    // Any command as a link writes it (see Link.h): 1 when it changed something, 0 when it
-    // changed nothing, -1 when it is no command for this array (a cell outside it included).
-    int run(const std::string& command);
     bool undo();
     bool redo();
     bool canUndo() const;
@@ -61,7 +66,9 @@ public:
     std::string blockNameAt(int row, int column) const;
     // The commands since the start that changed something, as run takes them; undo takes the
     // last one back.
-    const std::vector<std::string>& commands() const;
+    std::vector<std::string> commands() const;
+    // What the undo history holds, in bytes (see History).
+    std::size_t historyBytes() const;
     // What the last keep-the-largest since the start kept, or null when none was made.
     const KeepResult* lastKeep() const;
     // True while the passes that the last keep-the-largest was made on are still those in effect.
@@ -76,16 +83,31 @@ private:
     void startAt(const float* values, int size);
     Snapshot snapshot() const;
     void restore(const Snapshot& state);
-    // Runs `command`, and records the state before it when it changed anything.
-    bool changing(const std::string& text, const std::function<void()>& command);
+    // True while the state is still `before`, bit for bit.
+    bool unchangedSince(const Snapshot& before) const;
+    // Makes the passes of `key`; false, with everything as it was, when one would overflow.
+    bool pass(char key);
+    // Runs `change`, and records the state before it as `command`'s when it changed anything.
+    // A change that returns false is taken back.
+    int changing(const Command& command, const std::function<bool()>& change);
 
     WaveletTransform& transform;
     float& scaleValue;
     bool matrix;
     Record record;
     History history;
-    // The blocks follow the log alone; the readout asks for them at every pointer move.
-    mutable std::vector<Block> blocksCache;
-    mutable PassLog blocksLog;
-    mutable int blocksSize = 0;
+    // The transform's values as the last state kept them, shared with it; null once a command
+    // may have changed them. Commands that change only the scale or a flag then copy nothing.
+    mutable std::shared_ptr<const std::vector<float>> valuesKept;
+    std::string refusal;
+    // The blocks are a function of the side and the log alone, and are made from this key and
+    // nothing else, so that they cannot outlive either; the readout asks at every pointer move.
+    struct BlocksKey {
+        int size = 0;
+        PassLog log;
+        bool operator==(const BlocksKey& other) const;
+    };
+    mutable BlocksKey blocksKey;
+    mutable std::vector<Block> blocksMade;
+    mutable bool blocksValid = false;
 };

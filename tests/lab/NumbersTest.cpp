@@ -86,4 +86,10 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
         EXPECT_FALSE(m.ok) << b.text;
         EXPECT_EQ(m.message.rfind(b.says, 0), 0u) << b.text << " gave " << m.message;
     }
+    // A refusal quotes a long cell short, and a text beyond the cap is not read at all.
+    EXPECT_EQ(parseMatrix("1 2 " + std::string(1000, '7') + "x 4\n").message,
+              "Row 1, column 3: \"" + std::string(40, '7') + "\xE2\x80\xA6\" is not a number that a 32-bit float holds.");
+    EXPECT_EQ(parseMatrix(std::string(matrixCharacterCap, ' ')).message.rfind("Row 1, column 1", 0), 0u);
+    EXPECT_EQ(parseMatrix(std::string(matrixCharacterCap + 1, ' ')).message,
+              "The text has 100001 characters, and a matrix may have at most 100000.");
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the picture shows: the coefficients; the start (the picture as opened); the coefficients
+// minus the start, zero at mid grey; or which coefficients the last keep-the-largest kept.
+enum class View { coefficients, opened, difference, kept };
+
+// The views' names in the order of View, as links and the page's list write them.
+const std::vector<std::string>& viewNames();
+// The view called `name`, or false when none is.
+bool viewNamed(const std::string& name, View& view);
+const std::string& viewName(View view);

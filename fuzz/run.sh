@@ -4,7 +4,7 @@
 #
 #   fuzz/run.sh BUILD_DIR
 #       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga (300000 inputs) and
-#       fuzz.codec (30000 inputs), each from seed 1 on a fresh copy of its seeds in
+#       fuzz.codec (4000 inputs), each from seed 1 on a fresh copy of its seeds in
 #       BUILD_DIR/fuzz/corpus and BUILD_DIR/fuzz/codec_corpus. Takes a few minutes.
 #
 #   fuzz/run.sh --long BUILD_DIR [SECONDS]
@@ -50,7 +50,7 @@ cmake -S "$here/.." -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DORLINDE_BUILD_FUZ
 cmake --build "$build" --target tga_fuzzer codec_fuzzer
 
 if [ "$long" -eq 0 ]; then
-    exec ctest --test-dir "$build" -L fuzz --output-on-failure
+    exec ctest --test-dir "$build" -L fuzz --output-on-failure -j2
 fi
 
 mkdir -p "$build/long-corpus"

@@ -757,7 +757,8 @@ EMSCRIPTEN_KEEPALIVE const char* orlindeCalls()
     return json.c_str();
 }
 
-// Room for the next call's text or bytes, `size` of them; null when the memory cannot grow.
+// Room for the next call's text or bytes, `size` of them; null for none, or when the memory
+// cannot grow.
 EMSCRIPTEN_KEEPALIVE unsigned char* orlindeInput(double size)
 {
     try {

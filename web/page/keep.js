@@ -7,7 +7,7 @@ function applyScale() {
   if ($('scale').value === call.scaleText())
     return;
   let refusal = null;
-  command(() => { refusal = messageAt(call.setScaleText($('scale').value)); });
+  command(() => { refusal = call.setScaleText($('scale').value); });
   if (refusal)
     say(refusal);
 }

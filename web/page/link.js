@@ -31,14 +31,21 @@ function replayLink(fragment) {
   } catch {
     // A stray '%' is the link's own text; the parts around it still count.
   }
-  call.linkRead(text);
+  // A link over its cap changes nothing, unless nothing is shown yet.
+  const refusal = call.linkRead(text);
+  if (refusal) {
+    if (call.size() === 0)
+      openSample('testcard');
+    say(refusal);
+    return;
+  }
   const notes = [];
   replaying = true;
   try {
     if (call.linkNumbers()) {
       setMode(1);
       const grid = call.linkGrid();
-      const refusal = grid ? messageAt(call.gridSet(grid)) : null;
+      const refusal = grid ? call.gridSet(grid) : null;
       if (refusal)
         notes.push(`the grid (${refusal})`);
       if (!grid || refusal)
@@ -52,7 +59,7 @@ function replayLink(fragment) {
     const count = call.linkCommandCount();
     const refused = [];
     for (let i = 0; i < count; ++i) {
-      if (call.run(call.linkCommand(i)) < 0)
+      if (call.runLinkCommand(i) < 0)
         refused.push(`“do: ${call.linkCommand(i)}”`);
     }
     if (refused.length > 0)

@@ -56,7 +56,7 @@ function setCell(row, column) {
   const input = cells[row][column];
   if (input.value === call.cellText(row, column))
     return;
-  const refusal = messageAt(call.cellSetText(row, column, input.value));
+  const refusal = call.cellSetText(row, column, input.value);
   refresh();
   say(refusal ?? '');
 }
@@ -120,7 +120,7 @@ $('grid-size').addEventListener('change', () =>
   command(() => call.gridSize(Number($('grid-size').value))));
 // A refused text stays in the box to be mended.
 $('grid-set').addEventListener('click', () => {
-  const refusal = messageAt(call.gridSet($('grid-text').value));
+  const refusal = call.gridSet($('grid-text').value);
   if (refusal === null)
     refresh();
   say(refusal ?? '');

@@ -8,19 +8,8 @@
 'use strict';
 
 const SIDE = 512;
-const MAX_PIXELS = 100e6;
-
-// A grey SIDE × SIDE TGA file holding `grey`, top row first.
-function greyTga(grey) {
-  const file = new Uint8Array(18 + SIDE * SIDE);
-  file[2] = 3;                        // uncompressed grey
-  file[12] = SIDE & 255; file[13] = SIDE >> 8;
-  file[14] = SIDE & 255; file[15] = SIDE >> 8;
-  file[16] = 8;
-  file[17] = 0x20;                    // rows run top to bottom
-  file.set(grey, 18);
-  return file;
-}
+// Enough of a file's start to tell its kind and, for every kind but SVG, its size.
+const HEAD = 1 << 20;
 
 class Refusal extends Error {}
 
@@ -90,6 +79,10 @@ function headerSize(kind, bytes) {
           }
         }
         return null;
+      case 'TGA':
+        // Only where byte 2 names a TGA image type: anything else is sniffed as TGA too.
+        return [1, 2, 3, 9, 10, 11].includes(bytes[2])
+          ? [view.getUint16(12, true), view.getUint16(14, true)] : null;
       case 'AVIF': {
         const at = ascii(bytes, 0, Math.min(bytes.length, 65536)).indexOf('ispe');
         return at < 0 ? null : [view.getUint32(at + 8), view.getUint32(at + 12)];
@@ -103,8 +96,9 @@ function headerSize(kind, bytes) {
 }
 
 function refuseAbove(name, width, height) {
-  if (width * height > MAX_PIXELS)
-    throw new Refusal(`Orlinde: ${name} is ${width} × ${height} pixels, more than 100 megapixels.`);
+  if (width * height > call.maxPixels())
+    throw new Refusal(`Orlinde: ${name} is ${width} × ${height} pixels, more than ` +
+                      `${call.maxPixels() / 1e6} megapixels.`);
 }
 
 // Lays `source` (width × height) on white, cuts the centred square, scales it to SIDE × SIDE
@@ -147,9 +141,6 @@ function greyOf(source, width, height) {
 const bitmapOptions = { colorSpaceConversion: 'none', premultiplyAlpha: 'none' };
 
 async function decodeByBrowser(bytes, kind, name) {
-  const size = headerSize(kind, bytes);
-  if (size !== null)
-    refuseAbove(name, ...size);
   let bitmap;
   try {
     bitmap = await createImageBitmap(new Blob([bytes]), bitmapOptions);
@@ -195,10 +186,7 @@ async function decodeSvg(bytes, name) {
 
 // Any TGA file the reader reads, of any size, grey or colour, taken like any other picture.
 async function decodeTga(bytes) {
-  const path = '/picture.tga';
-  viewer.FS.writeFile(path, bytes);
-  const refusal = messageAt(call.tgaRead(path));
-  viewer.FS.unlink(path);
+  const refusal = call.tgaRead(bytes);
   if (refusal)
     throw new Refusal(refusal);
   const [width, height] = [call.tgaWidth(), call.tgaHeight()];
@@ -212,18 +200,12 @@ async function decodeTga(bytes) {
   }
 }
 
-// Hands a grey TGA file's bytes to the viewer in picture mode and starts the chart; on refusal
-// returns the desktop's message and keeps everything as it was.
+// Hands a grey TGA file's bytes to the viewer's picture, then shows it and starts the chart; on
+// refusal returns the desktop's message and keeps everything as it was.
 function openTga(bytes, name) {
-  const path = '/opened.tga';
-  viewer.FS.writeFile(path, bytes);
-  call.setMode(0);
-  const refusal = messageAt(call.open(path));
-  viewer.FS.unlink(path);
-  if (refusal) {
-    call.setMode($('mode').value === 'numbers' ? 1 : 0);
+  const refusal = call.open(bytes);
+  if (refusal)
     return refusal;
-  }
   $('picture-name').textContent = `Shown: ${name}.`;
   setMode(0);
   startChart();
@@ -251,10 +233,18 @@ async function openFile(file) {
     $('busy').hidden = false;
   }, 100);
   try {
+    // Refused from its size or its header, a file is never read whole.
+    if (file.size > call.maxFileBytes())
+      throw new Refusal(`Orlinde: ${name} is ${file.size} bytes, more than any picture of at most ` +
+                        `${call.maxPixels() / 1e6} megapixels needs.`);
+    const head = new Uint8Array(await file.slice(0, HEAD).arrayBuffer());
+    const kind = pictureKind(head);
+    const size = headerSize(kind, head);
+    if (size !== null)
+      refuseAbove(name, ...size);
     const bytes = new Uint8Array(await file.arrayBuffer());
     if (run !== openRun)
       return;
-    const kind = pictureKind(bytes);
     // The desktop's own reader and check take a 512 × 512 grey TGA file as it is.
     if (kind === 'TGA' && openTga(bytes, `${name}, a 512 × 512 grey TGA file taken as is`) === null) {
       shownFile();
@@ -264,7 +254,7 @@ async function openFile(file) {
       : kind === 'SVG' ? await decodeSvg(bytes, name) : await decodeByBrowser(bytes, kind, name);
     if (run !== openRun)
       return;
-    openTga(greyTga(grey), `${name} (${done})`);
+    openTga(call.greyTga(grey), `${name} (${done})`);
     shownFile();
   } catch (error) {
     if (run !== openRun)

@@ -4,8 +4,7 @@
 
 let savedUrl = null;
 
-function download(pointer, name, type) {
-  const bytes = heapBytes(pointer, call.fileSize()).slice();
+function download(bytes, name, type) {
   if (savedUrl !== null)
     URL.revokeObjectURL(savedUrl);
   savedUrl = URL.createObjectURL(new Blob([bytes], { type }));

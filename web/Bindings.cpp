@@ -13,6 +13,7 @@
 // Why not embind: with this emscripten (3.1.6, -O3, SINGLE_FILE) it adds 27.7 KB to even a
 // four-function module, about a twentieth of what the whole page may weigh.
 
+#include "Command.h"
 #include "Compression.h"
 #include "GreyFiles.h"
 #include "GreyLevel.h"
@@ -51,8 +52,8 @@ struct Cap {
     std::size_t limit;
 };
 constexpr Cap kCaps[] = {
-    {"a link", 200000},
-    {"a pasted matrix", 100000},
+    {"a link", linkCharacterCap},
+    {"a pasted matrix", matrixCharacterCap},
     {"a typed value", 1000},
 };
 enum CapIndex { kNoCap = -1, kLinkCap, kMatrixCap, kFieldCap };
@@ -180,6 +181,12 @@ int mode()
 int key(int k)
 {
     return g_session->key(static_cast<unsigned char>(k));
+}
+
+// Why the last command changed nothing, when it was refused; "" otherwise.
+std::string message()
+{
+    return g_session->message();
 }
 
 std::string status()
@@ -378,7 +385,6 @@ Refusal gridSet(const std::string& pasted)
 // changed something since the start, the signed view and the view (0 to 3).
 std::string link(const std::string& sample, int signedView, int view)
 {
-    static const char* const views[] = {"coefficients", "opened", "difference", "kept"};
     Link state;
     state.numbers = g_session == &g_numbers;
     if (state.numbers)
@@ -387,7 +393,7 @@ std::string link(const std::string& sample, int signedView, int view)
         state.sample = sample;
     state.commands = g_session->commands();
     state.signedView = signedView != 0;
-    state.view = views[std::clamp(view, 0, 3)];
+    state.view = viewName(static_cast<View>(std::clamp(view, 0, static_cast<int>(viewNames().size()) - 1)));
     return formatLink(state);
 }
 
@@ -678,6 +684,8 @@ constexpr Call kCalls[] = {
     bind<mode>("mode"),
     bind<key>("key"),
     bind<status>("status"),
+    bind<message>("message"),
+    bind<vocabulary>("vocabulary"),
     bind<size>("size"),
     bind<data>("data"),
     bind<nothingDecomposed>("nothingDecomposed"),

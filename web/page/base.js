@@ -1,6 +1,5 @@
 // What every part of the page shares: element lookup, the compiled viewer and its calls, and
-// reading its memory. The parts are concatenated into one script in the order web/assemble.js
-// lists them, since a page opened from disk may not import modules.
+// reading its memory.
 'use strict';
 
 const $ = (id) => document.getElementById(id);
@@ -9,7 +8,8 @@ const $ = (id) => document.getElementById(id);
 let viewer = null;
 const call = {};
 
-function bindCalls() {
+function bindCalls(module) {
+  viewer = module;
   const signatures = {
     orlindeOpen: ['number', ['string']],
     orlindeSetMode: [null, ['number']],
@@ -85,16 +85,7 @@ const heapBytes = (pointer, count) => viewer.HEAPU8.subarray(pointer, pointer + 
 const heapFloats = (pointer, count) => new Float32Array(viewer.HEAPU8.buffer, pointer, count);
 const heapInts = (pointer, count) => new Int32Array(viewer.HEAPU8.buffer, pointer, count);
 
-// Whether a key typed at `element` is typing into it rather than a command for the viewer.
-function takesTyping(element) {
-  if (element instanceof HTMLTextAreaElement || element instanceof HTMLSelectElement ||
-      element.isContentEditable)
-    return true;
-  const notTyped = ['checkbox', 'radio', 'button', 'submit', 'reset', 'file', 'image', 'color',
-                    'range'];
-  return element instanceof HTMLInputElement && !notTyped.includes(element.type);
-}
-
-function say(text) {
-  $('message').textContent = text;
-}
+module.exports = {
+  $, call, bindCalls, messageAt, heapBytes, heapInts,
+  viewer: () => viewer,
+};

@@ -14,14 +14,10 @@ function fragmentText(fragment) {
 
 const quoted = (parts) => parts.map((part) => `“${part}”`).join(', ');
 
-// What a replayed link did not do, in one sentence, or '' when it did everything. `sample` is
-// the sample it names ('' for none) when the page has no such sample.
-function replayNotes({ noSample = false, unknownSample = null, grid = null, refused = [],
-                       ignored = [] }) {
+// What a replayed link did not do, in one sentence, or '' when it did everything.
+function replayNotes({ noSample = false, grid = null, refused = [], ignored = [] }) {
   const notes = [];
-  if (unknownSample !== null)
-    notes.push(`no sample “${unknownSample}”: its commands ran on the test card`);
-  else if (noSample)
+  if (noSample)
     notes.push('no picture: the link names no sample, so its commands ran on the test card');
   if (grid !== null)
     notes.push(`the grid (${grid})`);

@@ -44,11 +44,10 @@ async function replayLink(fragment) {
     if (!grid || refusal)
       call.gridSize(8);
   } else {
+    // The core names only samples it knows; the page opens only the ones it holds.
     const sample = call.linkSample();
-    if (sample && !isSample(sample))
-      notes.unknownSample = sample;
-    notes.noSample = !sample;
-    openSample(isSample(sample) ? sample : 'testcard');
+    notes.noSample = !isSample(sample);
+    openSample(notes.noSample ? 'testcard' : sample);
   }
   const count = call.linkCommandCount();
   let done = 0;

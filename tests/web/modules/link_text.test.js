@@ -1,0 +1,49 @@
+// The link's text on the page's side and when the address is written.
+'use strict';
+const assert = require('assert');
+const { test } = require('node:test');
+const { fragmentText, replayNotes, writtenLater } = require('../../../web/page/link-text');
+
+test('a fragment is read percent-decoded, a stray % as it is', () => {
+  assert.strictEqual(fragmentText('do=F%2Cf&view=kept'), 'do=F,f&view=kept');
+  assert.strictEqual(fragmentText('do=keep:5%&x'), 'do=keep:5%&x');
+});
+
+test('a replayed link names what it did not do, in one sentence', () => {
+  assert.strictEqual(replayNotes({}), '');
+  assert.strictEqual(replayNotes({ noSample: true, refused: ['f', 'zap'], ignored: ['v=1'] }),
+                     'From the link: no picture: the link names no sample, so its commands ran ' +
+                     'on the test card; ignored “do: f”, “do: zap”, which this array does not ' +
+                     'have; ignored “v=1”.');
+  assert.strictEqual(replayNotes({ grid: 'Row 1: x' }), 'From the link: the grid (Row 1: x).');
+});
+
+test('the address is written once for many commands, within the delay, or at once', () => {
+  let clock = 0;
+  const timers = [];
+  const fake = { setTimeout: (go, ms) => timers.push({ go, at: clock + ms }) - 1,
+                 clearTimeout: (id) => { timers[id].go = null; } };
+  const run = (until) => {
+    clock = until;
+    for (const timer of timers)
+      if (timer.go && timer.at <= clock) {
+        const { go } = timer;
+        timer.go = null;
+        go();
+      }
+  };
+  const writes = [];
+  const address = writtenLater(() => writes.push(clock) && `#${clock}`, 300, fake);
+  address.soon();
+  run(100);
+  address.soon();
+  run(299);
+  assert.deepStrictEqual(writes, []);
+  run(300);
+  assert.deepStrictEqual(writes, [300], 'once, 300 ms after the first');
+  address.soon();
+  run(400);
+  assert.strictEqual(address.now(), '#400');
+  run(1000);
+  assert.deepStrictEqual(writes, [300, 400], 'written now, the pending write dropped');
+});

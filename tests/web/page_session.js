@@ -112,7 +112,13 @@ async function drop(name, file) {
   await page.waitForSelector('body[data-opening="0"]');
 }
 
+// The session's page and browser, for tests to use as if they were.
+const standIn = (name) => new Proxy({}, { get: (_, key) => {
+  const value = session[name][key];
+  return typeof value === 'function' ? value.bind(session[name]) : value;
+} });
+
 const chartDone = () => session.page.waitForSelector('#chart[data-state="done"]');
 
-module.exports = { ...driver, session, sample, picture, floats, byte, topFirst, native, labTool,
+module.exports = { ...driver, session, page: standIn('page'), browser: standIn('browser'), sample, picture, floats, byte, topFirst, native, labTool,
                    model, assertShows, state, start, open, drop, chartDone };

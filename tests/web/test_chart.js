@@ -3,11 +3,10 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { session, picture, labTool, open, chartDone, coefficients } =
+const { page, picture, labTool, open, chartDone, coefficients } =
   require('./page_session');
 
 test('#chart-table holds the native rate–distortion numbers of the picture as opened', async () => {
-  const { page } = session;
   // A picture opened while the chart is half-way starts it over.
   const halfway = async () => {
     const working = await page.evaluate(async () => {

@@ -3,11 +3,10 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { session, sample, native, model, assertShows, state, start, text, coefficients } =
+const { page, sample, native, model, assertShows, state, start, text, coefficients } =
   require('./page_session');
 
 test('key sequences in every mode give the desktop status line and coefficients', async () => {
-  const { page } = session;
   // Both arrangements and kernels, single and full passes both ways, the scale down to its floor,
   // keys without a command (ESC among them), which change nothing, and the status line as a
   // picture opens.
@@ -27,7 +26,6 @@ test('key sequences in every mode give the desktop status line and coefficients'
 
 test('letters are commands only outside fields and lists; Space and Enter stay the browser\'s',
      async () => {
-  const { page } = session;
   await start('testcard', '');
   const expect = async (keys, what) =>
     assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
@@ -75,7 +73,6 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
 
 test('#where counts the levels in effect and #warning speaks exactly when a step would go wrong',
      async () => {
-  const { page } = session;
   // Deterministic key sequences from the command letters.
   const randomKeys = (seed, length) => Array.from({ length }, () => {
     seed = (seed * 1103515245 + 12345) % 2147483648;
@@ -99,7 +96,6 @@ test('#where counts the levels in effect and #warning speaks exactly when a step
 });
 
 test('undo takes back each command bit for bit, redo makes it again', async () => {
-  const { page } = session;
   await start('testcard', '');
   const whole = async () => [...await state(), await text(page, 'where'),
                              await text(page, 'warning'), await page.inputValue('#scale'),

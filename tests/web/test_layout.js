@@ -3,10 +3,9 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { N, session, start, text, loadPage } = require('./page_session');
+const { N, page, browser, start, text, loadPage } = require('./page_session');
 
 test('every control says what it does, F and f apart, every text at 4.5:1 or more', async () => {
-  const { page } = session;
   await start('testcard', '');
   const names = [];
   for (const key of 'FfRrNSBb') {
@@ -73,7 +72,6 @@ test('every control says what it does, F and f apart, every text at 4.5:1 or mor
 });
 
 test('without WebAssembly the page says so', async () => {
-  const { browser } = session;
   const bare = await browser.newPage();
   await bare.addInitScript(() => { delete window.WebAssembly; });
   await bare.goto(require('url').pathToFileURL(process.env.ORLINDE_WEB_PAGE).href);
@@ -83,7 +81,6 @@ test('without WebAssembly the page says so', async () => {
 });
 
 test('a phone shows the picture, scaled, and the step buttons together', async () => {
-  const { browser } = session;
   const layout = async (viewport, isMobile) => {
     const phone = await loadPage(browser, process.env.ORLINDE_WEB_PAGE,
                                  { viewport, isMobile, hasTouch: isMobile });

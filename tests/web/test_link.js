@@ -3,11 +3,11 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { session, sample, picture, native, assertShows, state, start, open, text, coefficients, loadPage } =
-  require('./page_session');
+const { page, browser, sample, picture, native, assertShows, state, start, open, text,
+        coefficients, loadPage } = require('./page_session');
 
-const link = () => session.page.evaluate(() => orlinde.link());
-const fresh = (fragment) => loadPage(session.browser, process.env.ORLINDE_WEB_PAGE, {}, fragment);
+const link = () => page.evaluate(() => orlinde.link());
+const fresh = (fragment) => loadPage(browser, process.env.ORLINDE_WEB_PAGE, {}, fragment);
 // Deterministic command lists in the link's words, from every kind of command.
 function randomCommands(seed, length) {
   const kinds = [...'FfRrNnSsBb', 'keep:', 'scale:', 'auto', 'reset'];
@@ -26,7 +26,6 @@ function randomCommands(seed, length) {
 
 // Runs one command through the page's own controls, as a person would.
 async function byHand(command) {
-  const { page } = session;
   const [name, value] = command.split(':');
   if (command.length === 1) {
     await page.keyboard.press(command);
@@ -44,7 +43,6 @@ async function byHand(command) {
 
 test('the link replays the state bit for bit, from file:// and when the fragment changes',
      async () => {
-  const { page } = session;
   for (const seed of [1, 2, 3]) {
     const commands = randomCommands(seed, 12);
     await start(seed === 2 ? 'scene' : 'testcard', '');
@@ -115,7 +113,6 @@ test('the link replays the state bit for bit, from file:// and when the fragment
 });
 
 test('the address follows the commands within 300 ms, never in a key\'s own time', async () => {
-  const { page } = session;
   await start('testcard', '');
   const written = await page.evaluate(async () => {
     const before = orlinde.link();

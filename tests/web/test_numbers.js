@@ -3,11 +3,10 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { session, model, state, start, text, coefficients } = require('./page_session');
+const { page, model, state, start, text, coefficients } = require('./page_session');
 
 test('numbers mode: every cell the transform of its matrix, bit for bit; edits, pasting, undo',
      async () => {
-  const { page } = session;
   await start('testcard', 'f');
   const picture = await state();
   await page.selectOption('#mode', 'numbers');

@@ -5,11 +5,10 @@ const assert = require('assert');
 const fs = require('fs');
 const { spawnSync } = require('child_process');
 const { test } = require('node:test');
-const { N, session, sample, picture, floats, native, model, assertShows, state, start, open, drop,
+const { N, page, sample, picture, floats, native, model, assertShows, state, start, open, drop,
         chartDone, text, coefficients, canvasGrey } = require('./page_session');
 
 test('#open takes a TGA as the desktop does, a PNG cut, scaled and in Pillow\'s grey', async () => {
-  const { page } = session;
   await start('testcard', 'NSfB');
   // A newly opened picture starts as the desktop starts, whatever came before.
   await open(picture('grey.tga'));
@@ -38,7 +37,6 @@ test('#open takes a TGA as the desktop does, a PNG cut, scaled and in Pillow\'s 
 });
 
 test('a refused file leaves its message and changes nothing, in either mode', async () => {
-  const { page } = session;
   await start('testcard', 'NfBB');
   await chartDone();
   // With the undo history, the link and the chart: all that a refused file must leave.
@@ -75,7 +73,6 @@ test('a refused file leaves its message and changes nothing, in either mode', as
 
 test('pictures are known by their content; transparency is laid on white; the later open wins',
      async () => {
-  const { page } = session;
   const taken = async (name, expected, note) => {
     await open(picture(name));
     assert.strictEqual(await text(page, 'message'), '', name);

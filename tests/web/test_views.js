@@ -5,13 +5,12 @@ const assert = require('assert');
 const path = require('path');
 const { spawnSync } = require('child_process');
 const { test } = require('node:test');
-const { N, session, picture, floats, byte, topFirst, native, labTool, state, start, text, coefficients,
-        canvasGrey } = require('./page_session');
+const { N, page, picture, floats, byte, topFirst, native, labTool, state, start, text,
+        coefficients, canvasGrey } = require('./page_session');
 
 const f = Math.fround;
 
 test('the signed view and the readout, which the window does not have', async () => {
-  const { page } = session;
   await start('testcard', 'FBB');
   const plain = await state();
   const values = floats(await coefficients(page));
@@ -30,34 +29,17 @@ test('the signed view and the readout, which the window does not have', async ()
   assert.strictEqual(Math.fround(Number(readout.split(/: | /)[4])), value, readout);
 });
 
-test('keep the largest keeps exactly m values, ties to the lower index; the PSNR shows the cost',
-     async () => {
-  const { page } = session;
+test('keep the largest says what it kept; the PSNR shows the cost', async () => {
+  // Which values the core keeps (ties, the budget) its own tests hold; here, what the page says.
   await start('testcard', '');
   assert.strictEqual(await text(page, 'psnr'), '∞');
   const original = floats(await coefficients(page));
   await page.keyboard.type('NF');
-  const decomposed = floats(await coefficients(page));
   await page.fill('#keep', '5');
   await page.click('#compress');
-  const m = Math.ceil(0.05 * N * N);
-  const order = Array.from(decomposed.keys())
-    .sort((a, b) => Math.abs(decomposed[b]) - Math.abs(decomposed[a]) || a - b);
-  const kept = new Float32Array(N * N);
-  for (const i of order.slice(0, m))
-    kept[i] = decomposed[i];
-  const threshold = Math.abs(decomposed[order[m - 1]]);
-  assert.ok(decomposed.filter((v) => Math.abs(v) >= threshold).length > m, 'the budget cuts ties');
-  const nonZero = order.slice(0, m).filter((i) => decomposed[i] !== 0).length;
-  assert.strictEqual(await text(page, 'kept'),
-                     `Kept ${m} coefficients, ${nonZero} of them not 0.`);
-  assert.ok((await coefficients(page)).equals(Buffer.from(kept.buffer)), 'kept coefficients');
-  // Half of an array that is mostly 0 now: the zeros count in the budget, not among the non-zero.
-  await page.fill('#keep', '50');
-  await page.click('#compress');
-  assert.strictEqual(await text(page, 'kept'), `Kept ${N * N / 2} coefficients, ` +
+  const kept = floats(await coefficients(page));
+  assert.strictEqual(await text(page, 'kept'), `Kept ${Math.ceil(0.05 * N * N)} coefficients, ` +
                      `${kept.filter((v) => v !== 0).length} of them not 0.`);
-  assert.ok((await coefficients(page)).equals(Buffer.from(kept.buffer)), 'the same values');
   await page.keyboard.press('R');
   const restored = floats(await coefficients(page));
   const sum = restored.reduce((total, v, i) => total + (v - original[i]) ** 2, 0);
@@ -66,7 +48,6 @@ test('keep the largest keeps exactly m values, ties to the lower index; the PSNR
 
 test('#blocks outlines the blocks over the picture, whose pixels stay; the readout names them',
      async () => {
-  const { page } = session;
   await start('testcard', 'f');
   const pixels = await canvasGrey(page);
   await page.check('#blocks');
@@ -101,7 +82,6 @@ test('#blocks outlines the blocks over the picture, whose pixels stay; the reado
 });
 
 test('a typed scale, the automatic one, and refusals', async () => {
-  const { page } = session;
   await start('testcard', '');
   await page.fill('#scale', '37.5');
   await page.press('#scale', 'Enter');
@@ -124,7 +104,6 @@ test('a typed scale, the automatic one, and refusals', async () => {
 });
 
 test('#view shows the picture as opened, the difference and what was kept', async () => {
-  const { page } = session;
   await start('testcard', 'F');
   await page.fill('#keep', '5');
   await page.click('#compress');
@@ -151,7 +130,6 @@ test('#view shows the picture as opened, the difference and what was kept', asyn
 });
 
 test('#save-png gives the canvas\'s grey, #save-tga the clamped array for the desktop', async () => {
-  const { page } = session;
   // Reconstructed in the other arrangement, values fall outside [0, 1] on both sides.
   await start('scene', 'FSRBB');
   await page.check('#signed');

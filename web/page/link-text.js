@@ -30,17 +30,17 @@ function replayNotes({ noSample = false, grid = null, refused = [], ignored = []
 
 // Calls `write` at most `delay` ms after the first of any number of `soon()`s, and at once on
 // `now()`; writing once for many keys keeps a key's own work small.
-function writtenLater(write, delay, timers = globalThis) {
+function writtenLater(write, delay) {
   let pending = null;
   const now = () => {
     if (pending !== null)
-      timers.clearTimeout(pending);
+      clearTimeout(pending);
     pending = null;
     return write();
   };
   const soon = () => {
     if (pending === null)
-      pending = timers.setTimeout(now, delay);
+      pending = setTimeout(now, delay);
   };
   return { soon, now };
 }

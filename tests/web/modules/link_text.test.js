@@ -18,32 +18,19 @@ test('a replayed link names what it did not do, in one sentence', () => {
   assert.strictEqual(replayNotes({ grid: 'Row 1: x' }), 'From the link: the grid (Row 1: x).');
 });
 
-test('the address is written once for many commands, within the delay, or at once', () => {
-  let clock = 0;
-  const timers = [];
-  const fake = { setTimeout: (go, ms) => timers.push({ go, at: clock + ms }) - 1,
-                 clearTimeout: (id) => { timers[id].go = null; } };
-  const run = (until) => {
-    clock = until;
-    for (const timer of timers)
-      if (timer.go && timer.at <= clock) {
-        const { go } = timer;
-        timer.go = null;
-        go();
-      }
-  };
+test('the address is written once for many commands, within the delay, or at once', (t) => {
+  t.mock.timers.enable({ apis: ['setTimeout'] });
   const writes = [];
-  const address = writtenLater(() => writes.push(clock) && `#${clock}`, 300, fake);
+  const address = writtenLater(() => writes.push(writes.length) && `#${writes.length}`, 300);
   address.soon();
-  run(100);
+  t.mock.timers.tick(100);
   address.soon();
-  run(299);
+  t.mock.timers.tick(199);
   assert.deepStrictEqual(writes, []);
-  run(300);
-  assert.deepStrictEqual(writes, [300], 'once, 300 ms after the first');
+  t.mock.timers.tick(1);
+  assert.deepStrictEqual(writes, [0], 'once, 300 ms after the first');
   address.soon();
-  run(400);
-  assert.strictEqual(address.now(), '#400');
-  run(1000);
-  assert.deepStrictEqual(writes, [300, 400], 'written now, the pending write dropped');
+  assert.strictEqual(address.now(), '#2');
+  t.mock.timers.tick(1000);
+  assert.deepStrictEqual(writes, [0, 1], 'written now, the pending write dropped');
 });

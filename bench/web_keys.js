@@ -2,13 +2,14 @@
 // the next frame, that is to the end of the first frame drawn after the key's work (a message
 // posted from the requestAnimationFrame callback the key asked for arrives once that frame's
 // style, layout and paint are done). The same presses on an empty page, in the same run, give
-// what the browser itself costs. A measurement, not a test.
+// what the browser itself costs. A measurement, not a test. Given several pages (an older build,
+// say), it times each in turn in the same run.
 //
 //   bash scripts/web.sh && (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci)
-//   node bench/web_keys.js build-web/orlinde.html
+//   node bench/web_keys.js build-web/orlinde.html [OTHER.html...]
 'use strict';
 const path = require('path');
-const { openPage } = require(path.join(__dirname, '..', 'web', 'driver'));
+const { openPage, loadPage } = require(path.join(__dirname, '..', 'web', 'driver'));
 
 // Each round leaves the page as it found it, so every round times the same work.
 const ROUNDS = { 'F then R': 'FR', 'f then r': 'fr', 'B then b': 'Bb', 'N twice': 'NN' };
@@ -40,17 +41,22 @@ async function time(page, keys) {
 }
 
 (async () => {
-  const { browser, page } = await openPage(process.argv[2]);
+  const [first, ...others] = process.argv.slice(2);
+  const { browser, page } = await openPage(first);
   const empty = await browser.newPage();
   await empty.setContent('<!DOCTYPE html><title>empty</title><body></body>');
   const row = (name, { median, slowest }) =>
     console.log(`| ${name} | ${median.toFixed(2)} | ${slowest.toFixed(2)} |`);
-  console.log('| keys | key to next frame, median (ms) | slowest (ms) |');
+  console.log('| page: keys | key to next frame, median (ms) | slowest (ms) |');
   console.log('|---|---|---|');
-  row('empty page, any key', await time(empty, 'FR'));
-  for (const [name, keys] of Object.entries(ROUNDS)) {
-    await page.bringToFront();
-    row(name, await time(page, keys));
+  await empty.bringToFront();
+  row('empty page: any key', await time(empty, 'FR'));
+  for (const [file, tab] of [[first, page], ...await Promise.all(others.map(async (other) =>
+    [other, await loadPage(browser, other, { viewport: { width: 960, height: 640 } })]))]) {
+    await tab.bringToFront();
+    for (const [name, keys] of Object.entries(ROUNDS))
+      row(`${path.basename(path.dirname(file))}/${path.basename(file)}: ${name}`,
+          await time(tab, keys));
   }
   console.log(`\n${REPEATS} rounds each; chromium ${browser.version()}`);
   await browser.close();

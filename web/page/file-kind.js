@@ -5,7 +5,8 @@
 const ascii = (bytes, from, to) => String.fromCharCode(...bytes.subarray(from, to));
 
 function isSvg(bytes) {
-  const head = new TextDecoder().decode(bytes.subarray(0, 65536)).replace(/^\uFEFF/, '');
+  // The decoder drops a byte order mark.
+  const head = new TextDecoder().decode(bytes.subarray(0, 65536));
   // The root may carry a namespace prefix: <svg:svg xmlns:svg="…">.
   return /^\s*(<\?xml[^>]*\?>\s*)?(<!--[\s\S]*?-->\s*|<!DOCTYPE[^>]*>\s*)*<([\w.-]+:)?svg[\s>]/i
     .test(head);
@@ -33,9 +34,10 @@ function pictureKind(bytes) {
   return 'TGA';
 }
 
-// The first frame marker of a JPEG file, past any fill bytes and the markers without a length.
+// The first frame marker of a JPEG file, past any fill bytes and the markers without a length;
+// its header ends 9 bytes after the marker's 0xff.
 function jpegSize(bytes, view) {
-  for (let i = 2; i + 9 < bytes.length;) {
+  for (let i = 2; i + 9 <= bytes.length;) {
     if (bytes[i] !== 0xff)
       return null;
     const marker = bytes[i + 1];

@@ -1,6 +1,6 @@
 // What the page's browser tests share: each test file opens the page afresh from disk in headless
 // chromium and holds it to the desktop viewer's own logic (viewer_replay, a native build of it),
-// to lab_tool's numbers and to the independent model of lab_model.py.
+// to lab_tool's numbers and to the independent model of a matrix's transform (lab_model.py).
 'use strict';
 const assert = require('assert');
 const { execFileSync, spawnSync } = require('child_process');
@@ -63,9 +63,9 @@ function labTool(args, input) {
   return run.stdout;
 }
 
-// The independent model of the pass log and of a matrix's transform (lab_model.py).
-function model(what, keys, input) {
-  const run = spawnSync('/usr/bin/python3', [path.join(__dirname, 'lab_model.py'), what, keys],
+// A matrix after each of `keys`, in the independent model (lab_model.py).
+function model(keys, input) {
+  const run = spawnSync('/usr/bin/python3', [path.join(__dirname, 'lab_model.py'), keys],
                         { input, maxBuffer: 64 * N * N,
                           env: { ...process.env, PYTHONPATH: path.join(__dirname, '..', 'wavelet') } });
   assert.strictEqual(run.status, 0, run.stderr.toString());

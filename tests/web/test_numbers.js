@@ -18,7 +18,7 @@ test('numbers mode: every cell the transform of its matrix, bit for bit; edits, 
   const start8 = await page.inputValue('#grid-text');
   assert.strictEqual((await cells()).length, 8);
   const keys = 'fNffSfBRnFr';
-  const expected = model('numbers', keys, start8);
+  const expected = model(keys, start8);
   for (let i = 0; i < keys.length; ++i) {
     await page.keyboard.press(keys[i]);
     const grid = await cells();

@@ -65,7 +65,7 @@ test('a refused file leaves its message and changes nothing, in either mode', as
   await drop('palette.tga', picture('palette.tga'));
   assert.strictEqual(await text(page, 'message'), refusals['palette.tga']);
   await page.keyboard.press('f');
-  assert.ok((await coefficients(page)).equals(model('numbers', 'f', matrix)), 'f on the matrix');
+  assert.ok((await coefficients(page)).equals(model('f', matrix)), 'f on the matrix');
   await page.selectOption('#mode', 'picture');
   await open(picture('grey.tga'));
   assert.strictEqual(await text(page, 'message'), '', 'a picture taken clears the message');

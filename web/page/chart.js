@@ -82,14 +82,20 @@ function fillTable() {
   $('chart-table').tBodies[0].replaceChildren(...rows);
 }
 
+// What the mark was last drawn for, so that a key that changes neither redraws nothing.
+let marked = '';
+
 // The experiment set up now: the picture's mode (N and S) and the share in the Keep field.
 function markChart() {
   const marker = document.getElementById('chart-marker');
   if (marker === null || call.mode() !== 0)
     return;
-  marker.replaceChildren();
   const mode = call.chartMode();
   const share = markedShare(Number($('keep').value));
+  if (`${mode} ${share} ${chartRun}` === marked && marker.hasChildNodes())
+    return;
+  marked = `${mode} ${share} ${chartRun}`;
+  marker.replaceChildren();
   const x = xOf(share);
   marker.append(svg('line', { x1: x, x2: x, y1: PLOT.top, y2: PLOT.bottom, class: 'mark-line' }));
   const mark = markOn(chartPoints(mode), share, chartRange);

@@ -99,16 +99,20 @@ async function open(file) {
   await session.page.waitForFunction(() => document.getElementById('open').value === '');
 }
 
-// A file dropped on the page, as a person drops one.
-async function drop(name, file) {
+// Files dropped on the page one right after another, as [name, path] pairs; resolves once every
+// open has ended.
+async function drop(...files) {
   const { page } = session;
-  const dataTransfer = await page.evaluateHandle(([base64, fileName]) => {
+  const transfers = await page.evaluateHandle((list) => list.map(([name, base64]) => {
     const transfer = new DataTransfer();
-    const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
-    transfer.items.add(new File([bytes], fileName));
+    transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name));
     return transfer;
-  }, [fs.readFileSync(file).toString('base64'), name]);
-  await page.dispatchEvent('main', 'drop', { dataTransfer });
+  }), files.map(([name, file]) => [name, fs.readFileSync(file).toString('base64')]));
+  await page.evaluate((list) => {
+    for (const dataTransfer of list)
+      document.querySelector('main').dispatchEvent(new DragEvent('drop', { dataTransfer,
+                                                                           bubbles: true }));
+  }, transfers);
   await page.waitForSelector('body[data-opening="0"]');
 }
 

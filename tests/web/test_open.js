@@ -2,7 +2,6 @@
 // TGA file, the browser's decoders for the rest, and refusals, which change nothing.
 'use strict';
 const assert = require('assert');
-const fs = require('fs');
 const { spawnSync } = require('child_process');
 const { test } = require('node:test');
 const { N, page, sample, picture, floats, native, model, assertShows, state, start, open, drop,
@@ -31,7 +30,7 @@ test('#open takes a TGA as the desktop does, a PNG cut, scaled and in Pillow\'s 
   assert.strictEqual(await text(page, 'picture-name'), 'Shown: blocks.png (1280 × 1024, cut to ' +
                      'its centred 1024 × 1024 square, scaled to 512 × 512, turned grey).');
   // A file dropped anywhere on the page opens as one chosen.
-  await drop('dropped.tga', picture('grey.tga'));
+  await drop(['dropped.tga', picture('grey.tga')]);
   assert.match(await text(page, 'picture-name'), /dropped/);
   await assertShows(native(picture('grey.tga'), ''), 'grey.tga dropped');
 });
@@ -62,7 +61,7 @@ test('a refused file leaves its message and changes nothing, in either mode', as
   await page.selectOption('#mode', 'numbers');
   await page.evaluate(() => document.activeElement.blur());
   const matrix = await page.inputValue('#grid-text');
-  await drop('palette.tga', picture('palette.tga'));
+  await drop(['palette.tga', picture('palette.tga')]);
   assert.strictEqual(await text(page, 'message'), refusals['palette.tga']);
   await page.keyboard.press('f');
   assert.ok((await coefficients(page)).equals(model('f', matrix)), 'f on the matrix');
@@ -110,20 +109,7 @@ test('pictures are known by their content; transparency is laid on white; the la
     assert.ok(Math.abs(shown(x) - want) <= 1, `x ${x}: ${shown(x)}, want ${want}`);
   }
   // Two opens in quick succession: the later one is shown, even when the first decodes longer.
-  const files = await page.evaluateHandle(async ([a, b]) => [a, b].map(([name, base64]) =>
-    new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name)),
-  [['blocks.png', fs.readFileSync(picture('blocks.png')).toString('base64')],
-   ['second.tga', fs.readFileSync(picture('grey.tga')).toString('base64')]]);
-  await page.evaluate((both) => {
-    for (const file of both) {
-      const transfer = new DataTransfer();
-      transfer.items.add(file);
-      document.querySelector('main').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer,
-                                                                           bubbles: true,
-                                                                           cancelable: true }));
-    }
-  }, files);
-  await page.waitForSelector('body[data-opening="0"]');
+  await drop(['blocks.png', picture('blocks.png')], ['second.tga', picture('grey.tga')]);
   assert.match(await text(page, 'picture-name'), /second\.tga/);
   assert.ok((await coefficients(page)).equals(native(picture('grey.tga'), '').coefficients));
   // A decode that takes its time shows that the page is working, and only while it does.

@@ -1,7 +1,7 @@
 // The scale typed or set automatically, and keep-the-largest; Enter in either field applies it
 // once.
 'use strict';
-const { $, call, messageAt } = require('./base');
+const { $, call } = require('./base');
 const { show, say, whenChanged, command } = require('./controller');
 
 // Enter both commits the field (a change) and submits its form; the second finds nothing new.
@@ -9,7 +9,7 @@ function applyScale() {
   if ($('scale').value === call.scaleText())
     return;
   let refusal = null;
-  command(() => { refusal = messageAt(call.setScaleText($('scale').value)); });
+  command(() => { refusal = call.setScaleText($('scale').value); });
   if (refusal)
     say(refusal);
 }

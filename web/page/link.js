@@ -4,7 +4,7 @@
 // moves it between the address and the core. The address is written at most 300 ms after a
 // command, at once when the page is left or text is copied: never in a key's own time.
 'use strict';
-const { $, call, messageAt, viewer } = require('./base');
+const { $, call, viewer } = require('./base');
 const { show, say, whenChanged, update, setReplaying } = require('./controller');
 const { fragmentText, replayNotes, writtenLater } = require('./link-text');
 const { inSlices } = require('./slices');
@@ -33,15 +33,22 @@ const address = writtenLater(writeLink, 300);
 // #busy; says what it ignored. Resolves once done, or once a newer replay took over.
 async function replayLink(fragment) {
   const run = ++replayRun;
-  call.linkRead(fragmentText(fragment));
+  // A link over its cap changes nothing, unless nothing is shown yet.
+  const refusal = call.linkRead(fragmentText(fragment));
+  if (refusal) {
+    if (call.size() === 0)
+      openSample('testcard');
+    say(refusal);
+    return;
+  }
   const notes = { refused: [] };
   if (call.linkNumbers()) {
     setMode(1);
     const grid = call.linkGrid();
-    const refusal = grid ? messageAt(call.gridSet(grid)) : null;
-    if (refusal)
-      notes.grid = refusal;
-    if (!grid || refusal)
+    const gridRefusal = grid ? call.gridSet(grid) : null;
+    if (gridRefusal)
+      notes.grid = gridRefusal;
+    if (!grid || gridRefusal)
       call.gridSize(8);
   } else {
     // The core names only samples it knows; the page opens only the ones it holds.
@@ -55,9 +62,8 @@ async function replayLink(fragment) {
   let finished;
   try {
     finished = count === 0 || await inSlices(() => {
-      const text = call.linkCommand(done);
-      if (call.run(text) < 0)
-        notes.refused.push(text);
+      if (call.runLinkCommand(done) < 0)
+        notes.refused.push(call.linkCommand(done));
       return ++done < count;
     }, {
       current: () => run === replayRun,

@@ -2,7 +2,7 @@
 // the shortest decimal, shaded as the picture would be, and editable; the whole matrix as text
 // to copy out or paste in.
 'use strict';
-const { $, call, messageAt, heapBytes } = require('./base');
+const { $, call, heapBytes } = require('./base');
 const { say, whenChanged, update, command } = require('./controller');
 const { cellBorders } = require('./array-geometry');
 const { blocks, point } = require('./blocks');
@@ -58,7 +58,7 @@ function setCell(row, column) {
   const input = cells[row][column];
   if (input.value === call.cellText(row, column))
     return;
-  const refusal = messageAt(call.cellSetText(row, column, input.value));
+  const refusal = call.cellSetText(row, column, input.value);
   update();
   say(refusal ?? '');
 }
@@ -130,7 +130,7 @@ $('grid-size').addEventListener('change', () =>
   command(() => call.gridSize(Number($('grid-size').value))));
 // A refused text stays in the box to be mended.
 $('grid-set').addEventListener('click', () => {
-  const refusal = messageAt(call.gridSet($('grid-text').value));
+  const refusal = call.gridSet($('grid-text').value);
   if (refusal === null)
     update();
   say(refusal ?? '');

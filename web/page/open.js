@@ -6,7 +6,7 @@
 // done to it on the way in. A refusal changes nothing but the message; of two opens under way,
 // the later one wins.
 'use strict';
-const { $, call, messageAt, heapBytes, viewer } = require('./base');
+const { $, call, heapBytes } = require('./base');
 const { say, update } = require('./controller');
 const { pictureKind, headerSize } = require('./file-kind');
 const { decodeSample } = require('./sample-codec');
@@ -124,10 +124,7 @@ async function decodeSvg(bytes, name) {
 
 // Any TGA file the reader reads, of any size, grey or colour, taken like any other picture.
 async function decodeTga(bytes) {
-  const path = '/picture.tga';
-  viewer().FS.writeFile(path, bytes);
-  const refusal = messageAt(call.tgaRead(path));
-  viewer().FS.unlink(path);
+  const refusal = call.tgaRead(bytes);
   if (refusal)
     throw new Refusal(refusal);
   const [width, height] = [call.tgaWidth(), call.tgaHeight()];
@@ -141,18 +138,12 @@ async function decodeTga(bytes) {
   }
 }
 
-// Hands a grey TGA file's bytes to the viewer in picture mode and starts the chart; on refusal
-// returns the desktop's message and keeps everything as it was.
+// Hands a grey TGA file's bytes to the viewer's picture, then shows it and starts the chart; on
+// refusal returns the desktop's message and keeps everything as it was.
 function openTga(bytes, name) {
-  const path = '/opened.tga';
-  viewer().FS.writeFile(path, bytes);
-  call.setMode(0);
-  const refusal = messageAt(call.open(path));
-  viewer().FS.unlink(path);
-  if (refusal) {
-    call.setMode($('mode').value === 'numbers' ? 1 : 0);
+  const refusal = call.open(bytes);
+  if (refusal)
     return refusal;
-  }
   $('picture-name').textContent = `Shown: ${name}.`;
   setMode(0);
   startChart();

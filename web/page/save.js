@@ -1,14 +1,13 @@
 // Saving: what #picture shows as a grey PNG, and the array itself as the grey TGA file the
 // desktop program opens. The C++ writes both files; the page hands them to the browser.
 'use strict';
-const { $, call, heapBytes } = require('./base');
+const { $, call } = require('./base');
 const { shownSample } = require('./open');
 const { viewIndex, signedView } = require('./picture');
 
 let savedUrl = null;
 
-function download(pointer, name, type) {
-  const bytes = heapBytes(pointer, call.fileSize()).slice();
+function download(bytes, name, type) {
   if (savedUrl !== null)
     URL.revokeObjectURL(savedUrl);
   savedUrl = URL.createObjectURL(new Blob([bytes], { type }));

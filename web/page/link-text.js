@@ -33,8 +33,7 @@ function replayNotes({ noSample = false, grid = null, refused = [], ignored = []
 function writtenLater(write, delay) {
   let pending = null;
   const now = () => {
-    if (pending !== null)
-      clearTimeout(pending);
+    clearTimeout(pending);
     pending = null;
     return write();
   };

@@ -25,10 +25,13 @@ test('the address is written once for many commands, within the delay, or at onc
   address.soon();
   t.mock.timers.tick(100);
   address.soon();
+  address.soon();
   t.mock.timers.tick(199);
   assert.deepStrictEqual(writes, []);
   t.mock.timers.tick(1);
   assert.deepStrictEqual(writes, [0], 'once, 300 ms after the first');
+  t.mock.timers.tick(300);
+  assert.deepStrictEqual(writes, [0], 'and only once');
   address.soon();
   assert.strictEqual(address.now(), '#2');
   t.mock.timers.tick(1000);

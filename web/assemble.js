@@ -15,11 +15,14 @@ const read = (file) => fs.readFileSync(file, 'utf8');
 // A script's text ends at the first "</script"; none of ours may end early.
 const inScript = (text) => text.replace(/<\/script/gi, '<\\/script');
 
-// Each sample filtered as suits it best: a drawing as it is, a photograph by its neighbours.
+// Each sample filtered and deflated as suits it best: a drawing as it is, a photograph by its
+// neighbours and in runs.
 function sampleText(name) {
   const file = fs.readFileSync(path.join(samples, `${name}.tga`));
-  const packed = [0, 1, 2, 3, 4, 'adaptive'].map((choice) =>
-    zlib.deflateSync(filterRows(file, choice), { level: 9 }));
+  const { Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE } = zlib.constants;
+  const packed = [0, 1, 2, 3, 4, 'adaptive'].flatMap((choice) =>
+    [Z_DEFAULT_STRATEGY, Z_FILTERED, Z_RLE].map((strategy) =>
+      zlib.deflateSync(filterRows(file, choice), { level: 9, memLevel: 9, strategy })));
   return packed.reduce((a, b) => (b.length < a.length ? b : a)).toString('base64');
 }
 

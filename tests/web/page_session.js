@@ -124,5 +124,6 @@ const standIn = (name) => new Proxy({}, { get: (_, key) => {
 
 const chartDone = () => session.page.waitForSelector('#chart[data-state="done"]');
 
-module.exports = { ...driver, session, page: standIn('page'), browser: standIn('browser'), sample, picture, floats, byte, topFirst, native, labTool,
+module.exports = { ...driver, session, page: standIn('page'), browser: standIn('browser'),
+                   sample, picture, floats, byte, topFirst, native, labTool,
                    model, assertShows, state, start, open, drop, chartDone };

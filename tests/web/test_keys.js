@@ -79,7 +79,7 @@ test('undo takes back each command bit for bit, redo makes it again', async () =
                              await page.getAttribute('#where', 'data-column-levels'),
                              await text(page, 'warning'), await page.inputValue('#scale'),
                              await page.isDisabled('#undo'), await page.isDisabled('#redo')];
-  assert.deepStrictEqual((await whole()).slice(-2), [true, true], 'a picture opens with no history');
+  assert.deepStrictEqual((await whole()).slice(-2), [true, true], 'opened with no history');
   const commands = [
     ...'fNfSBFr'.split('').map((key) => () => page.keyboard.press(key)),
     async () => { await page.fill('#keep', '5'); await page.click('#compress'); },

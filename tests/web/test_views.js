@@ -62,7 +62,8 @@ test('#blocks outlines the blocks over the picture, whose pixels stay; the reado
              inside: alpha(128, 100) || alpha(400, 400) };
   });
   // A row pass splits the picture by a vertical line; the column pass then by a level one.
-  assert.deepStrictEqual(await lines(), { same: true, vertical: true, level: false, inside: false });
+  assert.deepStrictEqual(await lines(),
+                         { same: true, vertical: true, level: false, inside: false });
   await page.keyboard.press('f');
   assert.deepStrictEqual(await lines(), { same: true, vertical: true, level: true, inside: false });
   // Through the overlay to the picture; its top row is the array's last.

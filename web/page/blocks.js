@@ -22,7 +22,8 @@ function showReadout() {
   }
   const { row, column } = pointed;
   const name = call.blockName(row, column);
-  show('readout', `row ${row}, column ${column}: ${call.cellText(row, column)}${name ? ` — ${name}` : ''}`);
+  show('readout',
+       `row ${row}, column ${column}: ${call.cellText(row, column)}${name ? ` — ${name}` : ''}`);
 }
 
 function point(entry) {

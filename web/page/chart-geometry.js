@@ -22,7 +22,8 @@ function rangeOf(curves) {
   const finite = curves.flat().map(([, db]) => db).filter(Number.isFinite);
   if (finite.length === 0)
     return WORKING_RANGE;
-  return [Math.floor(Math.min(...finite) / 20) * 20, Math.floor(Math.max(...finite) / 20) * 20 + 20];
+  const step = (db) => Math.floor(db / 20) * 20;
+  return [step(Math.min(...finite)), step(Math.max(...finite)) + 20];
 }
 
 // The share a typed percentage marks: within the axis, its left end for nothing sensible.
@@ -37,8 +38,10 @@ function markOn(points, share, range) {
     return null;
   const [s1, d1] = points[after];
   const [s0, d0] = points[Math.max(0, after - 1)];
-  const t = s1 === s0 ? 1 : (Math.log10(share) - Math.log10(s0)) / (Math.log10(s1) - Math.log10(s0));
-  const y = d0 === Infinity || d1 === Infinity ? yOf(Infinity, range) : yOf(d0 + t * (d1 - d0), range);
+  const t = s1 === s0 ? 1
+    : (Math.log10(share) - Math.log10(s0)) / (Math.log10(s1) - Math.log10(s0));
+  const y = d0 === Infinity || d1 === Infinity ? yOf(Infinity, range)
+    : yOf(d0 + t * (d1 - d0), range);
   return { x: xOf(share), y, exact: s1 === share ? d1 : null };
 }
 
@@ -46,4 +49,6 @@ function markOn(points, share, range) {
 const polyline = (points, range) =>
   points.map(([share, db]) => `${xOf(share)},${yOf(db, range)}`).join(' ');
 
-module.exports = { PLOT, WORKING_RANGE, psnrText, xOf, yOf, rangeOf, markedShare, markOn, polyline };
+module.exports = {
+  PLOT, WORKING_RANGE, psnrText, xOf, yOf, rangeOf, markedShare, markOn, polyline,
+};

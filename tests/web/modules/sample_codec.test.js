@@ -14,8 +14,8 @@ const N = 512;
 test('rows filtered by libpng (netpbm\'s pnmtopng), every filter among them, read back', () => {
   for (const name of ['testcard', 'scene']) {
     const file = fs.readFileSync(sample(name));
-    const png = execFileSync('sh', ['-c', 'tgatoppm "$1" | ppmtopgm | pnmtopng', 'sh', sample(name)],
-                             { maxBuffer: 4 * N * N });
+    const png = execFileSync('sh', ['-c', 'tgatoppm "$1" | ppmtopgm | pnmtopng', 'sh',
+                                    sample(name)], { maxBuffer: 4 * N * N });
     const chunks = [];
     for (let at = 8; at < png.length; at += 12 + png.readUInt32BE(at))
       if (png.toString('latin1', at + 4, at + 8) === 'IDAT')

@@ -4,7 +4,8 @@ const assert = require('assert');
 const { test } = require('node:test');
 const { inSlices } = require('../../../web/page/slices');
 
-test('slices keep to their budget, report progress, and stop once newer work takes over', async () => {
+test('slices keep to their budget, report progress, and stop once newer work takes over',
+     async () => {
   let clock = 0;
   const log = [];
   let steps = 0;

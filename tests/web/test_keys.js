@@ -80,8 +80,10 @@ test('undo takes back each command bit for bit, redo makes it again', async () =
                              await text(page, 'warning'), await page.inputValue('#scale'),
                              await page.isDisabled('#undo'), await page.isDisabled('#redo')];
   assert.deepStrictEqual((await whole()).slice(-2), [true, true], 'opened with no history');
+  // Each kind of command once, by key, button or shortcut; that every command comes back bit for
+  // bit the core's own tests hold.
   const commands = [
-    ...'fNfSBFr'.split('').map((key) => () => page.keyboard.press(key)),
+    ...'fSB'.split('').map((key) => () => page.keyboard.press(key)),
     async () => { await page.fill('#keep', '5'); await page.click('#compress'); },
     async () => { await page.fill('#scale', '37.5'); await page.press('#scale', 'Enter'); },
     () => page.click('#auto'),

@@ -139,7 +139,8 @@ Refusal open(const Bytes& file)
 }
 
 // The grey TGA file (GreyFiles' writer) of g_imageSize² grey bytes, the top row first, as the
-// page's canvas gives them; empty when there are not that many.
+// page's canvas gives them; empty when there are not that many. Each byte b goes in as b / 255,
+// which the writer's greyByte turns back into b.
 Bytes greyTgaOf(const Bytes& grey)
 {
     const auto n = static_cast<std::size_t>(g_imageSize);
@@ -147,8 +148,8 @@ Bytes greyTgaOf(const Bytes& grey)
         return {};
     std::vector<float> values(n * n);
     for (std::size_t row = 0; row < n; ++row)
-        std::copy_n(grey.begin() + static_cast<std::ptrdiff_t>((n - 1 - row) * n), n,
-                    values.begin() + static_cast<std::ptrdiff_t>(row * n));
+        for (std::size_t column = 0; column < n; ++column)
+            values[row * n + column] = static_cast<float>(grey[(n - 1 - row) * n + column]) / 255.0f;
     return greyTga(values.data(), g_imageSize);
 }
 

@@ -81,6 +81,10 @@ function headerSize(kind, bytes) {
         return webpSize(bytes, view);
       case 'JPEG':
         return jpegSize(bytes, view);
+      case 'TGA':
+        // Only where byte 2 names a TGA image type: anything else is sniffed as TGA too.
+        return [1, 2, 3, 9, 10, 11].includes(bytes[2])
+          ? [view.getUint16(12, true), view.getUint16(14, true)] : null;
       case 'AVIF': {
         const at = ascii(bytes, 0, Math.min(bytes.length, 65536)).indexOf('ispe');
         return at < 0 ? null : [view.getUint32(at + 8), view.getUint32(at + 12)];

@@ -15,25 +15,15 @@ const { startChart } = require('./chart');
 const SAMPLES = require('./samples');
 
 const SIDE = 512;
-const MAX_PIXELS = 100e6;
-
-// A grey SIDE × SIDE TGA file holding `grey`, top row first.
-function greyTga(grey) {
-  const file = new Uint8Array(18 + SIDE * SIDE);
-  file[2] = 3;                        // uncompressed grey
-  file[12] = SIDE & 255; file[13] = SIDE >> 8;
-  file[14] = SIDE & 255; file[15] = SIDE >> 8;
-  file[16] = 8;
-  file[17] = 0x20;                    // rows run top to bottom
-  file.set(grey, 18);
-  return file;
-}
+// Enough of a file's start to tell its kind and, for every kind but SVG, its size.
+const HEAD = 1 << 20;
 
 class Refusal extends Error {}
 
 function refuseAbove(name, width, height) {
-  if (width * height > MAX_PIXELS)
-    throw new Refusal(`Orlinde: ${name} is ${width} × ${height} pixels, more than 100 megapixels.`);
+  if (width * height > call.maxPixels())
+    throw new Refusal(`Orlinde: ${name} is ${width} × ${height} pixels, more than ` +
+                      `${call.maxPixels() / 1e6} megapixels.`);
 }
 
 // Lays `source` (width × height) on white, cuts the centred square, scales it to SIDE × SIDE
@@ -76,9 +66,6 @@ function greyOf(source, width, height) {
 const bitmapOptions = { colorSpaceConversion: 'none', premultiplyAlpha: 'none' };
 
 async function decodeByBrowser(bytes, kind, name) {
-  const size = headerSize(kind, bytes);
-  if (size !== null)
-    refuseAbove(name, ...size);
   let bitmap;
   try {
     bitmap = await createImageBitmap(new Blob([bytes]), bitmapOptions);
@@ -174,10 +161,18 @@ async function openFile(file) {
     $('busy').hidden = false;
   }, 100);
   try {
+    // Refused from its size or its header, a file is never read whole.
+    if (file.size > call.maxFileBytes())
+      throw new Refusal(`Orlinde: ${name} is ${file.size} bytes, more than any picture of at most ` +
+                        `${call.maxPixels() / 1e6} megapixels needs.`);
+    const head = new Uint8Array(await file.slice(0, HEAD).arrayBuffer());
+    const kind = pictureKind(head);
+    const size = headerSize(kind, head);
+    if (size !== null)
+      refuseAbove(name, ...size);
     const bytes = new Uint8Array(await file.arrayBuffer());
     if (run !== openRun)
       return;
-    const kind = pictureKind(bytes);
     // The desktop's own reader and check take a 512 × 512 grey TGA file as it is.
     if (kind === 'TGA' && openTga(bytes, `${name}, a 512 × 512 grey TGA file taken as is`) === null) {
       shownFile();
@@ -187,7 +182,7 @@ async function openFile(file) {
       : kind === 'SVG' ? await decodeSvg(bytes, name) : await decodeByBrowser(bytes, kind, name);
     if (run !== openRun)
       return;
-    openTga(greyTga(grey), `${name} (${done})`);
+    openTga(call.greyTga(grey), `${name} (${done})`);
     shownFile();
   } catch (error) {
     if (run !== openRun)

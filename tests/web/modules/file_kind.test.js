@@ -42,7 +42,8 @@ test('each kind is known from its content and its header read; anything else is 
                  '<svg:svg xmlns:svg="x">'), null],
     ['SVG', utf8('<svg>'), null],
     ['SVG', utf8(' <!----><!DOCTYPE svg><svg\n'), null],
-    ['TGA', bytes(0, 0, 3, ...zeros(9), 0, 2, 0, 2, 8, 0x20), null],
+    ['TGA', bytes(0, 0, 3, ...zeros(9), 0, 2, 0, 3, 8, 0x20), [512, 768]],
+    ['TGA', bytes(0, 0, 4, ...zeros(9), 0, 2, 0, 3, 8, 0x20), null],
   ];
   for (const [kind, file, size] of files) {
     assert.strictEqual(pictureKind(file), kind, `${kind}: ${file.subarray(0, 16)}`);

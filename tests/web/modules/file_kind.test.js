@@ -38,7 +38,8 @@ test('each kind is known from its content and its header read; anything else is 
     ['AVIF', avif(20, 0, 0, 0, 0, 'avif', 'ispe', 0, 0, 0, 0, ...u32be(4000), ...u32be(3000)),
      [4000, 3000]],
     ['AVIF', avif(20, 0, 0, 0, 0, 'avis', ...zeros(24)), null],
-    ['SVG', utf8('\uFEFF<?xml version="1.0"?>\n<!-- a -->\n<!DOCTYPE svg>\n' +
+    ['AVIF', bytes(0, 0, 0, 12, 'ftypavif'), null],
+    ['SVG', utf8('\uFEFF<?xml version="1.0"?>\n\n<!-- a -->\n<!DOCTYPE svg>\n' +
                  '<svg:svg xmlns:svg="x">'), null],
     ['SVG', utf8('<svg>'), null],
     ['SVG', utf8(' <!----><!DOCTYPE svg><svg\n'), null],

@@ -20,7 +20,8 @@ std::string TgaPicture::load(const char* path)
     if (w == 0 || h == 0)
         return "Orlinde: the file holds no pixels (" + size + ").";
     if (static_cast<double>(w) * static_cast<double>(h) > kMaxPixels)
-        return "Orlinde: the picture is " + size + ", more than 100 megapixels.";
+        return "Orlinde: the picture is " + size + ", more than " +
+               std::to_string(static_cast<int>(kMaxPixels / 1e6)) + " megapixels.";
 
     const int channels = reader.getPixelDepth() / 8;
     const bool hasAlpha = channels == 4 && (reader.getImageDescriptor() & 0x0F) != 0;

@@ -11,7 +11,7 @@
 // module allocates, never on its small C stack, and a text longer than its call's cap is refused
 // before the call, by the page and again here.
 // Why not embind: with this emscripten (3.1.6, -O3, SINGLE_FILE) it adds 27.7 KB to even a
-// four-function module, a twentieth of what the whole page may weigh.
+// four-function module, about a twentieth of what the whole page may weigh.
 
 #include "Compression.h"
 #include "GreyFiles.h"
@@ -639,6 +639,8 @@ struct Invoke<F> {
     // The result's kind, then the arguments'.
     static constexpr char kinds[] = {Kind<R>::letter, KindOf<A>::letter..., '\0'};
     static constexpr bool takesText = ((KindOf<A>::letter == 's') || ... || false);
+    static_assert((0 + ... + (KindOf<A>::letter == 's' || KindOf<A>::letter == 'b')) <= 1,
+                  "one text or bytes a call: they share g_input");
 
     static void run() { call(std::index_sequence_for<A...>{}); }
 
@@ -757,7 +759,8 @@ EMSCRIPTEN_KEEPALIVE const char* orlindeCalls()
     return json.c_str();
 }
 
-// Room for the next call's text or bytes, `size` of them; null when the memory cannot grow.
+// Room for the next call's text or bytes, `size` of them; null for none, or when the memory
+// cannot grow.
 EMSCRIPTEN_KEEPALIVE unsigned char* orlindeInput(double size)
 {
     try {

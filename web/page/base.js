@@ -27,7 +27,7 @@ function bindCalls(module) {
           return null;
         const bytes = kinds[i + 1] === 's' ? encoder.encode(value) : value;
         const at = viewer._orlindeInput(bytes.length);
-        if (at === 0)
+        if (at === 0 && bytes.length > 0)
           throw new RangeError(`not enough memory for ${bytes.length} bytes`);
         viewer.HEAPU8.set(bytes, at);
         return bytes.length;

@@ -1,6 +1,5 @@
 // What every part of the page shares: element lookup, the compiled viewer and its calls, and
-// reading its memory. The parts are concatenated into one script in the order web/assemble.js
-// lists them, since a page opened from disk may not import modules.
+// reading its memory.
 'use strict';
 
 const $ = (id) => document.getElementById(id);
@@ -14,7 +13,8 @@ const call = {};
 // or null when taken) or bytes ('b': a Uint8Array), as its kinds say. Text and bytes go through
 // the viewer's memory, never its small stack, and a text over its call's cap is refused before
 // it is copied there: a call that returns a refusal returns the cap's, any other throws it.
-function bindCalls() {
+function bindCalls(module) {
+  viewer = module;
   const { words, caps, calls } = JSON.parse(viewer.UTF8ToString(viewer._orlindeCalls()));
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
@@ -62,16 +62,4 @@ function bindCalls() {
 const heapBytes = (pointer, count) => viewer.HEAPU8.subarray(pointer, pointer + count);
 const heapInts = (pointer, count) => new Int32Array(viewer.HEAPU8.buffer, pointer, count);
 
-// Whether a key typed at `element` is typing into it rather than a command for the viewer.
-function takesTyping(element) {
-  if (element instanceof HTMLTextAreaElement || element instanceof HTMLSelectElement ||
-      element.isContentEditable)
-    return true;
-  const notTyped = ['checkbox', 'radio', 'button', 'submit', 'reset', 'file', 'image', 'color',
-                    'range'];
-  return element instanceof HTMLInputElement && !notTyped.includes(element.type);
-}
-
-function say(text) {
-  $('message').textContent = text;
-}
+module.exports = { $, call, bindCalls, heapBytes, heapInts, viewer: () => viewer };

@@ -1,8 +1,12 @@
 // The rate–distortion chart of the picture as opened: PSNR against the share kept, on a
-// logarithmic axis, one curve a mode, and the same numbers in #chart-table. The C++ computes it
-// in slices (RateDistortion.h); the page runs them between frames so that it never freezes, and a
-// newly opened picture starts it over.
+// logarithmic axis, one curve a mode, and the same numbers in #chart-table. The core computes it
+// in slices (RateDistortion.h), run between frames; a newly opened picture starts it over.
 'use strict';
+const { $, call } = require('./base');
+const { show, whenChanged } = require('./controller');
+const { PLOT, WORKING_RANGE, psnrText, xOf, yOf, rangeOf, markedShare, markOn, polyline } =
+  require('./chart-geometry');
+const { inSlices } = require('./slices');
 
 const CHART_MODES = [
   { name: 'plain non-standard', colour: '#7cc4ff', dash: '' },
@@ -10,17 +14,12 @@ const CHART_MODES = [
   { name: 'plain standard', colour: '#ff9e9e', dash: '6 4' },
   { name: 'normalized standard', colour: '#9be39b', dash: '6 4' },
 ];
-// The drawing area inside the 480 × 300 view box.
-const PLOT = { left: 48, right: 456, top: 14, bottom: 262 };
 const SVG_NS = 'http://www.w3.org/2000/svg';
 
 // Each opening counts; the slices of an older one stop.
 let chartRun = 0;
 let chartShares = [];
-// The vertical axis, fixed once the chart is complete: [lowest, highest] dB.
-let chartRange = [0, 150];
-
-const psnrText = (db) => (db === Infinity ? '∞' : Number.isNaN(db) ? '…' : db.toFixed(2));
+let chartRange = WORKING_RANGE;
 
 function svg(name, attributes, text) {
   const element = document.createElementNS(SVG_NS, name);
@@ -31,19 +30,8 @@ function svg(name, attributes, text) {
   return element;
 }
 
-const xOf = (share) =>
-  PLOT.left + (Math.log10(share) + 1) / 3 * (PLOT.right - PLOT.left);
-// ∞ sits on the top edge, which is labelled so.
-const yOf = (db) => {
-  const [low, high] = chartRange;
-  const v = Math.min(db, high);
-  return PLOT.bottom - (v - low) / (high - low) * (PLOT.bottom - PLOT.top);
-};
-
-function chartPoints(mode) {
-  return chartShares.map((share, i) => [share, call.chartPsnr(mode, i)])
-    .filter(([, db]) => !Number.isNaN(db));
-}
+const chartPoints = (mode) => chartShares.map((share, i) => [share, call.chartPsnr(mode, i)])
+  .filter(([, db]) => !Number.isNaN(db));
 
 function drawAxes(chart) {
   const [low, high] = chartRange;
@@ -53,7 +41,7 @@ function drawAxes(chart) {
     chart.append(svg('text', { x, y: PLOT.bottom + 16, 'text-anchor': 'middle' }, `${share} %`));
   }
   for (let db = low; db <= high; db += 20) {
-    const y = yOf(db);
+    const y = yOf(db, chartRange);
     chart.append(svg('line', { x1: PLOT.left, x2: PLOT.right, y1: y, y2: y, class: 'grid-line' }));
     chart.append(svg('text', { x: PLOT.left - 6, y: y + 4, 'text-anchor': 'end' },
                      db === high ? '∞' : `${db}`));
@@ -70,10 +58,11 @@ function drawChart() {
   chart.replaceChildren();
   drawAxes(chart);
   CHART_MODES.forEach(({ colour, dash }, mode) => {
-    const points = chartPoints(mode).map(([share, db]) => `${xOf(share)},${yOf(db)}`);
+    const points = chartPoints(mode);
     if (points.length > 0)
-      chart.append(svg('polyline', { points: points.join(' '), fill: 'none', stroke: colour,
-                                     'stroke-width': 2, 'stroke-dasharray': dash }));
+      chart.append(svg('polyline', { points: polyline(points, chartRange), fill: 'none',
+                                     stroke: colour, 'stroke-width': 2,
+                                     'stroke-dasharray': dash }));
   });
   chart.append(svg('g', { id: 'chart-marker' }));
   markChart();
@@ -93,80 +82,54 @@ function fillTable() {
   $('chart-table').tBodies[0].replaceChildren(...rows);
 }
 
+// What the mark was last drawn for, so that a key that changes neither redraws nothing.
+let marked = '';
+
 // The experiment set up now: the picture's mode (N and S) and the share in the Keep field.
 function markChart() {
   const marker = document.getElementById('chart-marker');
-  if (marker === null || viewer === null)
+  if (marker === null || call.mode() !== 0)
     return;
-  marker.replaceChildren();
   const mode = call.chartMode();
-  const typed = Number($('keep').value);
-  const share = Math.min(100, Math.max(0.1, typed > 0 ? typed : 0.1));
+  const share = markedShare(Number($('keep').value));
+  if (`${mode} ${share} ${chartRun}` === marked && marker.hasChildNodes())
+    return;
+  marked = `${mode} ${share} ${chartRun}`;
+  marker.replaceChildren();
   const x = xOf(share);
   marker.append(svg('line', { x1: x, x2: x, y1: PLOT.top, y2: PLOT.bottom, class: 'mark-line' }));
-  // Between two computed shares the curve is the straight line the chart draws.
-  const points = chartPoints(mode);
-  const after = points.findIndex(([s]) => s >= share);
-  let where = '';
-  if (after >= 0) {
-    const [s1, d1] = points[after];
-    const [s0, d0] = points[Math.max(0, after - 1)];
-    const t = s1 === s0 ? 1 : (Math.log10(share) - Math.log10(s0)) / (Math.log10(s1) - Math.log10(s0));
-    const y = d0 === Infinity || d1 === Infinity ? yOf(Infinity) : yOf(d0 + t * (d1 - d0));
-    marker.append(svg('circle', { cx: x, cy: y, r: 5, fill: 'none',
+  const mark = markOn(chartPoints(mode), share, chartRange);
+  if (mark !== null)
+    marker.append(svg('circle', { cx: mark.x, cy: mark.y, r: 5, fill: 'none',
                                   stroke: CHART_MODES[mode].colour, 'stroke-width': 2.5 }));
-    const exact = points[after][0] === share ? ` ${psnrText(points[after][1])} dB` : '';
-    where = exact ? `, where the chart gives${exact}` : '';
-  }
-  $('chart-mark').textContent = `Marked: your experiment, ${CHART_MODES[mode].name} at ` +
-    `${share} %${where} (N and S choose the mode, the Keep field the share).`;
+  const where = mark?.exact != null ? `, where the chart gives ${psnrText(mark.exact)} dB` : '';
+  show('chart-mark', `Marked: your experiment, ${CHART_MODES[mode].name} at ${share} %${where} ` +
+       '(N and S choose the mode, the Keep field the share).');
 }
 
 function finishChart() {
-  let low = Infinity;
-  let high = -Infinity;
-  for (let mode = 0; mode < CHART_MODES.length; ++mode) {
-    for (const [, db] of chartPoints(mode)) {
-      if (Number.isFinite(db)) {
-        low = Math.min(low, db);
-        high = Math.max(high, db);
-      }
-    }
-  }
-  chartRange = Number.isFinite(low)
-    ? [Math.floor(low / 20) * 20, Math.floor(high / 20) * 20 + 20]
-    : [0, 160];
+  chartRange = rangeOf(CHART_MODES.map((_, mode) => chartPoints(mode)));
   drawChart();
   fillTable();
   $('chart').dataset.state = 'done';
-}
-
-// Runs slices for about a frame's worth of time, then gives the page back.
-function chartSlices(run) {
-  if (run !== chartRun)
-    return;
-  const until = performance.now() + 10;
-  let more = true;
-  while (more && performance.now() < until)
-    more = call.chartStep() === 1;
-  if (more) {
-    setTimeout(() => chartSlices(run), 0);
-  } else {
-    finishChart();
-  }
 }
 
 function startChart() {
   const run = ++chartRun;
   call.chartStart();
   chartShares = Array.from({ length: call.chartShareCount() }, (_, i) => call.chartShare(i));
-  chartRange = [0, 160];
+  chartRange = WORKING_RANGE;
   $('chart').dataset.state = 'working';
   drawChart();
   fillTable();
-  setTimeout(() => chartSlices(run), 0);
+  setTimeout(async () => {
+    if (await inSlices(() => call.chartStep() === 1, { current: () => run === chartRun }))
+      finishChart();
+  }, 0);
 }
 
+whenChanged(markChart);
+$('keep').addEventListener('input', markChart);
 $('chart-legend').replaceChildren(...CHART_MODES.map(({ name, colour, dash }) => {
   const item = document.createElement('li');
   const swatch = svg('svg', { width: 28, height: 10, 'aria-hidden': 'true' });
@@ -175,3 +138,5 @@ $('chart-legend').replaceChildren(...CHART_MODES.map(({ name, colour, dash }) =>
   item.append(swatch, ` ${name}`);
   return item;
 }));
+
+module.exports = { startChart };

@@ -1,5 +1,8 @@
 // Undo, redo and reset, by button and by the usual shortcuts; each mode has its own history.
 'use strict';
+const { $, call } = require('./base');
+const { whenChanged, command } = require('./controller');
+const { takesTyping } = require('./keys');
 
 const undo = () => command(call.undo);
 const redo = () => command(call.redo);
@@ -20,4 +23,8 @@ document.addEventListener('keydown', (event) => {
     redo();
   else
     undo();
+});
+whenChanged(() => {
+  $('undo').disabled = !call.canUndo();
+  $('redo').disabled = !call.canRedo();
 });

@@ -1,6 +1,8 @@
 // The scale typed or set automatically, and keep-the-largest; Enter in either field applies it
 // once.
 'use strict';
+const { $, call } = require('./base');
+const { show, say, whenChanged, command } = require('./controller');
 
 // Enter both commits the field (a change) and submits its form; the second finds nothing new.
 function applyScale() {
@@ -23,13 +25,31 @@ $('keep-form').addEventListener('submit', (event) => {
   event.preventDefault();
   const percent = Number($('keep').value);
   if (!(percent > 0 && percent <= 100)) {
-    $('kept').textContent = 'Give a percentage above 0 and at most 100.';
+    show('kept', 'Give a percentage above 0 and at most 100.');
     return;
   }
   command(() => call.keep(percent));
 });
-$('keep').addEventListener('input', () => {
-  if (call.mode() === 0)
-    markChart();
+
+function showPsnr() {
+  if (call.nothingDecomposed()) {
+    const db = call.psnr();
+    show('psnr', db === Infinity ? '∞' : `${db.toFixed(2)} dB`);
+  } else {
+    show('psnr', '(reconstruct fully to compare)');
+  }
+}
+
+// What the last keep-the-largest kept, as long as it is part of the state (undo takes it back):
+// two numbers and no separators in them, so that a script reads the budget and the non-zero count
+// straight off the line.
+function showKept() {
+  const kept = call.keptCount();
+  show('kept', kept < 0 ? '' : `Kept ${kept} coefficients, ${call.keptNonZero()} of them not 0.`);
+}
+
+whenChanged(() => {
+  $('scale').value = call.scaleText();
+  showPsnr();
+  showKept();
 });
-$('signed').addEventListener('change', refresh);

@@ -2,6 +2,18 @@
 // a field or list, or held with Ctrl, Alt or Meta (the browser's); every other key, Space and
 // Enter on a focused button or checkbox among them, does what the browser makes it do.
 'use strict';
+const { $, call } = require('./base');
+const { show, whenChanged, command } = require('./controller');
+
+// Whether a key typed at `element` is typing into it rather than a command for the viewer.
+function takesTyping(element) {
+  if (element instanceof HTMLTextAreaElement || element instanceof HTMLSelectElement ||
+      element.isContentEditable)
+    return true;
+  const notTyped = ['checkbox', 'radio', 'button', 'submit', 'reset', 'file', 'image', 'color',
+                    'range'];
+  return element instanceof HTMLInputElement && !notTyped.includes(element.type);
+}
 
 const COMMANDS = 'FfRrNnSsBb';
 
@@ -29,3 +41,14 @@ for (const select of document.querySelectorAll('select')) {
     byPointer = false;
   });
 }
+
+// Where the decomposition stands, and the warning before a step that would go wrong.
+whenChanged(() => {
+  const where = $('where');
+  show('where', call.where());
+  where.dataset.rowLevels = call.rowLevels();
+  where.dataset.columnLevels = call.columnLevels();
+  show('warning', call.warning());
+});
+
+module.exports = { takesTyping };

@@ -2,6 +2,11 @@
 // the shortest decimal, shaded as the picture would be, and editable; the whole matrix as text
 // to copy out or paste in.
 'use strict';
+const { $, call, heapBytes } = require('./base');
+const { say, whenChanged, update, command } = require('./controller');
+const { cellBorders } = require('./array-geometry');
+const { blocks, point } = require('./blocks');
+const { signedView } = require('./picture');
 
 // The cells' inputs, [row][column], for the grid's current size.
 let cells = [];
@@ -37,10 +42,7 @@ function buildGrid(n) {
           setCell(row, column);
       });
       for (const type of ['focus', 'pointerenter']) {
-        input.addEventListener(type, () => {
-          pointed = { row, column };
-          showReadout();
-        });
+        input.addEventListener(type, () => point({ row, column }));
       }
       line.insertCell().appendChild(input);
       inputs.push(input);
@@ -57,7 +59,7 @@ function setCell(row, column) {
   if (input.value === call.cellText(row, column))
     return;
   const refusal = call.cellSetText(row, column, input.value);
-  refresh();
+  update();
   say(refusal ?? '');
 }
 
@@ -66,7 +68,7 @@ function drawGrid() {
   if (cells.length !== n)
     buildGrid(n);
   $('grid-size').value = String(n);
-  const pixels = call.renderView(0, $('signed').checked ? 1 : 0);
+  const pixels = call.renderView(0, signedView());
   const shades = heapBytes(pixels, 4 * n * n).slice();
   let widest = 4;
   for (let row = 0; row < n; ++row) {
@@ -87,16 +89,17 @@ function drawGrid() {
 }
 
 // Thick borders where a block starts, above and to the left of its first row and column.
-function outlineCells(outlines) {
+function outlineCells() {
   for (const line of cells)
     for (const input of line)
       input.parentElement.classList.remove('block-left', 'block-top');
-  for (const [row, column, height, width] of outlines) {
-    for (let r = row; r < row + height; ++r)
-      cells[r][column].parentElement.classList.add('block-left');
-    for (let c = column; c < column + width; ++c)
-      cells[row][c].parentElement.classList.add('block-top');
-  }
+  if (!$('blocks').checked)
+    return;
+  const { left, top } = cellBorders(blocks());
+  for (const [row, column] of left)
+    cells[row][column].parentElement.classList.add('block-left');
+  for (const [row, column] of top)
+    cells[row][column].parentElement.classList.add('block-top');
 }
 
 function setMode(mode) {
@@ -110,10 +113,17 @@ function setMode(mode) {
   for (const part of document.querySelectorAll('.numbers-only'))
     part.hidden = !numbers;
   $('picture-name').hidden = numbers;
-  pointed = null;
+  point(null);
   say('');
-  refresh();
+  update();
 }
+
+whenChanged(() => {
+  if (call.mode() !== 1)
+    return;
+  drawGrid();
+  outlineCells();
+});
 
 $('mode').addEventListener('change', () => setMode($('mode').value === 'numbers' ? 1 : 0));
 $('grid-size').addEventListener('change', () =>
@@ -122,6 +132,12 @@ $('grid-size').addEventListener('change', () =>
 $('grid-set').addEventListener('click', () => {
   const refusal = call.gridSet($('grid-text').value);
   if (refusal === null)
-    refresh();
+    update();
   say(refusal ?? '');
 });
+$('blocks').addEventListener('change', () => {
+  if (call.mode() === 1)
+    outlineCells();
+});
+
+module.exports = { setMode };

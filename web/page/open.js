@@ -6,94 +6,19 @@
 // done to it on the way in. A refusal changes nothing but the message; of two opens under way,
 // the later one wins.
 'use strict';
+const { $, call, heapBytes } = require('./base');
+const { say, update } = require('./controller');
+const { pictureKind, headerSize } = require('./file-kind');
+const { decodeSample } = require('./sample-codec');
+const { setMode } = require('./numbers');
+const { startChart } = require('./chart');
+const SAMPLES = require('./samples');
 
 const SIDE = 512;
 // Enough of a file's start to tell its kind and, for every kind but SVG, its size.
 const HEAD = 1 << 20;
 
 class Refusal extends Error {}
-
-const ascii = (bytes, from, to) => String.fromCharCode(...bytes.subarray(from, to));
-
-function isSvg(bytes) {
-  const head = new TextDecoder().decode(bytes.subarray(0, 65536)).replace(/^\uFEFF/, '');
-  // The root may carry a namespace prefix: <svg:svg xmlns:svg="…">.
-  return /^\s*(<\?xml[^>]*\?>\s*)?(<!--[\s\S]*?-->\s*|<!DOCTYPE[^>]*>\s*)*<([\w.-]+:)?svg[\s>]/i
-    .test(head);
-}
-
-function pictureKind(bytes) {
-  const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
-  if (ascii(bytes, 0, 8) === '\x89PNG\r\n\x1a\n')
-    return 'PNG';
-  if (bytes[0] === 0xff && bytes[1] === 0xd8 && bytes[2] === 0xff)
-    return 'JPEG';
-  if (/^GIF8[79]a$/.test(ascii(bytes, 0, 6)))
-    return 'GIF';
-  if (ascii(bytes, 0, 4) === 'RIFF' && ascii(bytes, 8, 12) === 'WEBP')
-    return 'WebP';
-  if (ascii(bytes, 0, 2) === 'BM')
-    return 'BMP';
-  if (bytes.length >= 12 && ascii(bytes, 4, 8) === 'ftyp' &&
-      /avi[fs]/.test(ascii(bytes, 8, Math.min(bytes.length, view.getUint32(0)))))
-    return 'AVIF';
-  if (isSvg(bytes))
-    return 'SVG';
-  return 'TGA';
-}
-
-// [width, height] from the file's header, before any decoding; null where it cannot tell.
-function headerSize(kind, bytes) {
-  const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
-  try {
-    switch (kind) {
-      case 'PNG':
-        return ascii(bytes, 12, 16) === 'IHDR' ? [view.getUint32(16), view.getUint32(20)] : null;
-      case 'GIF':
-        return [view.getUint16(6, true), view.getUint16(8, true)];
-      case 'BMP':
-        return view.getUint32(14, true) === 12
-          ? [view.getUint16(18, true), view.getUint16(20, true)]
-          : [Math.abs(view.getInt32(18, true)), Math.abs(view.getInt32(22, true))];
-      case 'WebP': {
-        const chunk = ascii(bytes, 12, 16);
-        if (chunk === 'VP8X')
-          return [1 + (view.getUint32(24, true) & 0xffffff), 1 + (view.getUint32(27, true) & 0xffffff)];
-        if (chunk === 'VP8L') {
-          const bits = view.getUint32(21, true);
-          return [(bits & 0x3fff) + 1, ((bits >>> 14) & 0x3fff) + 1];
-        }
-        return chunk === 'VP8 ' ? [view.getUint16(26, true) & 0x3fff, view.getUint16(28, true) & 0x3fff] : null;
-      }
-      case 'JPEG':
-        for (let i = 2; i + 9 < bytes.length;) {
-          if (bytes[i] !== 0xff)
-            return null;
-          const marker = bytes[i + 1];
-          if (marker === 0xff || marker === 0x01 || (marker >= 0xd0 && marker <= 0xd8)) {
-            i += marker === 0xff ? 1 : 2;
-          } else if (marker >= 0xc0 && marker <= 0xcf && ![0xc4, 0xc8, 0xcc].includes(marker)) {
-            return [view.getUint16(i + 7), view.getUint16(i + 5)];
-          } else {
-            i += 2 + view.getUint16(i + 2);
-          }
-        }
-        return null;
-      case 'TGA':
-        // Only where byte 2 names a TGA image type: anything else is sniffed as TGA too.
-        return [1, 2, 3, 9, 10, 11].includes(bytes[2])
-          ? [view.getUint16(12, true), view.getUint16(14, true)] : null;
-      case 'AVIF': {
-        const at = ascii(bytes, 0, Math.min(bytes.length, 65536)).indexOf('ispe');
-        return at < 0 ? null : [view.getUint32(at + 8), view.getUint32(at + 12)];
-      }
-      default:
-        return null;
-    }
-  } catch {
-    return null;
-  }
-}
 
 function refuseAbove(name, width, height) {
   if (width * height > call.maxPixels())
@@ -216,8 +141,11 @@ function openTga(bytes, name) {
 // holds no picture.
 function shownFile() {
   $('sample').selectedIndex = -1;
-  writeLink();
+  update();
 }
+
+// The bundled sample shown, or '' for an opened file, which no link can carry.
+const shownSample = () => ($('sample').selectedIndex >= 0 ? $('sample').value : '');
 
 // Each open counts; an older one still under way drops its result. body's data-opening says how
 // many are under way, for scripts.
@@ -270,11 +198,22 @@ async function openFile(file) {
   }
 }
 
+// The samples' TGA files, decoded once as the page starts.
+const sampleFiles = {};
+
+async function decodeSamples() {
+  await Promise.all(Object.entries(SAMPLES).map(async ([name, text]) => {
+    sampleFiles[name] = await decodeSample(text);
+  }));
+}
+
+const isSample = (name) => Object.hasOwn(sampleFiles, name);
+
 function openSample(value) {
   ++openRun;
   $('sample').value = value;
   const option = $('sample').querySelector(`option[value="${value}"]`);
-  openTga(Uint8Array.from(atob(SAMPLES[value]), (c) => c.charCodeAt(0)),
+  openTga(sampleFiles[value],
           `the ${option.textContent}, a bundled 512 × 512 grey TGA file taken as is`);
 }
 
@@ -294,3 +233,5 @@ document.addEventListener('drop', (event) => {
   if (event.dataTransfer.files.length > 0)
     openFile(event.dataTransfer.files[0]);
 });
+
+module.exports = { openSample, decodeSamples, isSample, shownSample, SIDE };

@@ -1,25 +1,29 @@
 // Starts the compiled viewer, or says why it cannot, and opens what the address's link names, or
 // the test card.
 'use strict';
+const { call, bindCalls, heapBytes } = require('./base');
+const { say, begin } = require('./controller');
+const { pictureContext } = require('./picture');
+const { openSample, decodeSamples, SIDE } = require('./open');
+const { replayLink, writeLinkNow } = require('./link');
 
-// Hooks for scripts, in base 64: the current mode's coefficients as the bytes of their 32-bit
-// floats, row 0 first, and #picture's RGBA bytes, top row first.
-function scriptHooks() {
-  const base64 = (bytes) => {
-    let text = '';
-    for (let i = 0; i < bytes.length; i += 0x8000)
-      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-    return btoa(text);
-  };
-  window.orlinde = {
-    coefficients: () => {
-      const n = call.size();
-      const pointer = call.data();
-      return base64(heapBytes(pointer, 4 * n * n));
-    },
-    canvas: () => base64(pictureContext().getImageData(0, 0, SIDE, SIDE).data),
-  };
-}
+const base64 = (bytes) => {
+  let text = '';
+  for (let i = 0; i < bytes.length; i += 0x8000)
+    text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  return btoa(text);
+};
+
+// The console interface (README, "From the console"), which scripts and tests use as well:
+//   orlinde.coefficients()  the current mode's array as the bytes of its 32-bit floats, row 0
+//                           first, in base 64;
+//   orlinde.canvas()        #picture's RGBA bytes, top row first, in base 64;
+//   orlinde.link()          the address's fragment for the state shown, written to it now.
+const consoleInterface = {
+  coefficients: () => base64(heapBytes(call.data(), 4 * call.size() * call.size())),
+  canvas: () => base64(pictureContext().getImageData(0, 0, SIDE, SIDE).data),
+  link: writeLinkNow,
+};
 
 function cannotStart(error) {
   say('This page needs WebAssembly, which this browser cannot run here' +
@@ -28,14 +32,15 @@ function cannotStart(error) {
   document.body.dataset.ready = 'failed';
 }
 
-function start(module) {
-  viewer = module;
-  bindCalls();
-  scriptHooks();
+async function start(module) {
+  bindCalls(module);
+  window.orlinde = consoleInterface;
+  await decodeSamples();
   if (location.hash.length > 1)
-    replayLink(location.hash.slice(1));
+    await replayLink(location.hash.slice(1));
   else
     openSample('testcard');
+  begin();
   document.body.dataset.ready = 'true';
 }
 

@@ -1,0 +1,129 @@
+// What the page's browser tests share: each test file opens the page afresh from disk in headless
+// chromium and holds it to the desktop viewer's own logic (viewer_replay, a native build of it),
+// to lab_tool's numbers and to the independent model of a matrix's transform (lab_model.py).
+'use strict';
+const assert = require('assert');
+const { execFileSync, spawnSync } = require('child_process');
+const { createHash } = require('crypto');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { after, before } = require('node:test');
+const driver = require('../../web/driver');
+
+const { N, canvasGrey, coefficients, text } = driver;
+// The browser and its page, set before the file's tests run.
+const session = {};
+let work = null;
+
+before(async () => {
+  Object.assign(session, await driver.openPage(process.env.ORLINDE_WEB_PAGE));
+});
+
+after(async () => {
+  await session.browser.close();
+  if (work !== null)
+    fs.rmSync(work, { recursive: true, force: true });
+});
+
+const sample = (name) => path.join(__dirname, '..', '..', 'samples', `${name}.tga`);
+// The test pictures (make_pictures.py), made on first use.
+function picture(name) {
+  if (work === null) {
+    work = fs.mkdtempSync(path.join(os.tmpdir(), 'orlinde-web-'));
+    execFileSync('/usr/bin/python3', [path.join(__dirname, 'make_pictures.py'), work]);
+  }
+  return path.join(work, name);
+}
+const floats = (bytes) => new Float32Array(bytes.buffer, bytes.byteOffset, bytes.length / 4);
+// The nearest byte, ties to the even one, as the views round a grey level.
+const byte = (grey) => (grey % 1 === 0.5 ? 2 * Math.round(grey / 2) : Math.round(grey));
+// The array's entry shown at canvas pixel i, the canvas's top row first.
+const topFirst = (i) => (N - 1 - Math.floor(i / N)) * N + i % N;
+
+// What the desktop viewer makes of `image` after `keys`: its status line and coefficients, or
+// the message of a refused file.
+function native(image, keys) {
+  const run = spawnSync(process.env.ORLINDE_REPLAY, [image, keys], { maxBuffer: 8 * N * N });
+  const line = run.stderr.toString().replace(/\n$/, '');
+  if (run.status === 1)
+    return { message: line };
+  assert.strictEqual(run.status, 0, line);
+  return { status: line, coefficients: run.stdout };
+}
+
+// What lab_tool makes of `args`, with `input` written to a file for '@'.
+function labTool(args, input) {
+  const file = picture('lab-tool.raw');
+  if (input)
+    fs.writeFileSync(file, input);
+  const run = spawnSync(process.env.ORLINDE_LAB_TOOL, args.map((a) => (a === '@' ? file : a)),
+                        { maxBuffer: 8 * N * N });
+  assert.strictEqual(run.status, 0, run.stderr.toString());
+  return run.stdout;
+}
+
+// A matrix after each of `keys`, in the independent model (lab_model.py).
+function model(keys, input) {
+  const run = spawnSync('/usr/bin/python3', [path.join(__dirname, 'lab_model.py'), keys],
+                        { input, maxBuffer: 64 * N * N,
+                          env: { ...process.env, PYTHONPATH: path.join(__dirname, '..', 'wavelet') } });
+  assert.strictEqual(run.status, 0, run.stderr.toString());
+  return run.stdout;
+}
+
+async function assertShows(expected, what, page = session.page) {
+  assert.strictEqual(await text(page, 'status'), expected.status, `${what}: status line`);
+  assert.ok((await coefficients(page)).equals(expected.coefficients), `${what}: coefficients`);
+}
+
+// Status line, coefficients and canvas in brief, to tell whether anything changed.
+async function state() {
+  const digest = (bytes) => createHash('sha256').update(bytes).digest('hex');
+  const { page } = session;
+  return [await text(page, 'status'), digest(await coefficients(page)),
+          digest(await canvasGrey(page))];
+}
+
+// Opening a sample starts afresh, as the desktop starts; the keys then go to the page.
+async function start(name, keys) {
+  const { page } = session;
+  await page.selectOption('#sample', name);
+  await page.evaluate(() => document.activeElement.blur());
+  for (const key of keys)
+    await page.keyboard.press({ '\x1b': 'Escape', ' ': 'Space' }[key] ?? key);
+}
+
+async function open(file) {
+  await session.page.setInputFiles('#open', file);
+  await session.page.waitForFunction(() => document.getElementById('open').value === '');
+}
+
+// Files dropped on the page one right after another, as [name, path] pairs; resolves once every
+// open has ended.
+async function drop(...files) {
+  const { page } = session;
+  const transfers = await page.evaluateHandle((list) => list.map(([name, base64]) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name));
+    return transfer;
+  }), files.map(([name, file]) => [name, fs.readFileSync(file).toString('base64')]));
+  await page.evaluate((list) => {
+    for (const dataTransfer of list)
+      document.querySelector('main').dispatchEvent(new DragEvent('drop', { dataTransfer,
+                                                                           bubbles: true }));
+  }, transfers);
+  await page.waitForSelector('body[data-opening="0"]');
+}
+
+// The session's page and browser, for tests to use as if they were.
+const standIn = (name) => new Proxy({}, { get: (_, key) => {
+  const value = session[name][key];
+  return typeof value === 'function' ? value.bind(session[name]) : value;
+} });
+
+const chartDone = () => session.page.waitForSelector('#chart[data-state="done"]');
+
+module.exports = { ...driver, session, page: standIn('page'), browser: standIn('browser'),
+                   sample, picture, floats, byte, topFirst, native, labTool,
+                   model, assertShows, state, start, open, drop, chartDone };

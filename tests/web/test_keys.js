@@ -1,0 +1,115 @@
+// The viewer's keys in the page, held to the desktop's own logic: key sequences and the step
+// buttons, which keys are commands, where the decomposition stands, undo and redo.
+'use strict';
+const assert = require('assert');
+const { test } = require('node:test');
+const { page, sample, native, assertShows, state, start, text, coefficients } =
+  require('./page_session');
+
+test('key sequences in every mode give the desktop status line and coefficients', async () => {
+  // Both arrangements and kernels, single and full passes both ways, the scale down to its floor,
+  // keys without a command (ESC among them), which change nothing, and the status line as a
+  // picture opens.
+  const cases = [['testcard', 'ffBB'], ['testcard', 'sFBBBBb'], ['testcard', 'NSffffBbbbb'],
+                 ['testcard', 'NsFRn'], ['testcard', 'FfrrrNr'], ['testcard', 'fq1 \x1bB'],
+                 ['scene', 'F']];
+  for (const [name, keys] of cases) {
+    await start(name, keys);
+    await assertShows(native(sample(name), keys), `${name} after "${keys}"`);
+  }
+  // The button row is the keyboard for touch screens.
+  await start('testcard', '');
+  for (const key of 'NSfBB')
+    await page.click(`#keys button[data-key="${key}"]`);
+  await assertShows(native(sample('testcard'), 'NSfBB'), 'buttons N S f B B');
+});
+
+test('letters are commands only outside fields and lists; Space and Enter stay the browser\'s',
+     async () => {
+  await start('testcard', '');
+  const expect = async (keys, what) =>
+    assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
+  // A ticked box and a pressed button keep the focus; Space and Enter then act on them alone.
+  await page.locator('#signed').focus();
+  await page.keyboard.press('Space');
+  assert.ok(await page.isChecked('#signed'), 'Space ticks the focused box');
+  await page.keyboard.press('f');
+  await expect('f', 'f with the box focused');
+  await page.locator('#keys button[data-key="f"]').focus();
+  await page.keyboard.press('Enter');
+  await expect('ff', 'Enter on the focused f button: one pass');
+  await page.keyboard.press('Space');
+  await expect('fff', 'Space on it: one more');
+  await page.uncheck('#signed');
+  // Typed into a field or a list, or with Ctrl, Alt or Meta: not a command.
+  await page.locator('#keep').focus();
+  await page.keyboard.type('N');
+  await page.locator('#mode').focus();
+  await page.keyboard.press('s');
+  await page.locator('#keys button[data-key="f"]').focus();
+  for (const chord of ['Control+b', 'Alt+B', 'Meta+N'])
+    await page.keyboard.press(chord);
+  await expect('fff', 'letters in fields, lists and with modifiers');
+  // A list chosen from with the mouse gives the keys back.
+  await page.locator('#sample').focus();
+  await page.dispatchEvent('#sample', 'pointerdown');
+  await page.selectOption('#sample', 'testcard');
+  await page.keyboard.press('s');
+  await expect('s', 'the sample chosen anew, then s');
+  // Enter in the percentage box keeps the largest, as the button does.
+  await page.fill('#keep', '50');
+  await page.press('#keep', 'Enter');
+  assert.match(await text(page, 'kept'), /^Kept \d+ coefficients, /);
+  // The matrix box and a cell take their letters as text.
+  await page.selectOption('#mode', 'numbers');
+  const matrix = await coefficients(page);
+  await page.locator('#grid-text').focus();
+  await page.keyboard.type('FfNSB');
+  await page.locator('#grid input >> nth=0').focus();
+  await page.keyboard.type('Ff');
+  assert.ok((await coefficients(page)).equals(matrix), 'the matrix as it was');
+  await page.selectOption('#mode', 'picture');
+});
+
+test('undo takes back each command bit for bit, redo makes it again', async () => {
+  await start('testcard', '');
+  // Where the decomposition stands, which the core's own tests hold to the passes made.
+  const whole = async () => [...await state(), await text(page, 'where'),
+                             await page.getAttribute('#where', 'data-row-levels'),
+                             await page.getAttribute('#where', 'data-column-levels'),
+                             await text(page, 'warning'), await page.inputValue('#scale'),
+                             await page.isDisabled('#undo'), await page.isDisabled('#redo')];
+  assert.deepStrictEqual((await whole()).slice(-2), [true, true], 'opened with no history');
+  // Each kind of command once, by key, button or shortcut; that every command comes back bit for
+  // bit the core's own tests hold.
+  const commands = [
+    ...'fSB'.split('').map((key) => () => page.keyboard.press(key)),
+    async () => { await page.fill('#keep', '5'); await page.click('#compress'); },
+    async () => { await page.fill('#scale', '37.5'); await page.press('#scale', 'Enter'); },
+    () => page.click('#auto'),
+    () => page.click('#reset'),
+    () => page.keyboard.press('n'),
+  ];
+  for (const [i, run] of commands.entries()) {
+    const before = await whole();
+    await run();
+    const after = await whole();
+    assert.notDeepStrictEqual(after, before, `command ${i} changes something`);
+    assert.deepStrictEqual(after.slice(-2), [false, true], `command ${i}: undo, no redo`);
+    await page.locator('#keys button[data-key="f"]').focus();
+    await page.keyboard.press('Control+z');
+    assert.deepStrictEqual(await whole(), [...before.slice(0, -1), false], `command ${i} undone`);
+    await page.keyboard.press(i % 2 ? 'Control+y' : 'Control+Shift+Z');
+    assert.deepStrictEqual(await whole(), after, `command ${i} redone`);
+  }
+  // A command that changes nothing leaves nothing to undo; in a text field Ctrl+Z is its own.
+  await start('testcard', 'b');
+  assert.ok(await page.isDisabled('#undo'), 'b at scale 1');
+  const before = await whole();
+  await page.keyboard.press('f');
+  await page.locator('#keep').focus();
+  await page.keyboard.press('Control+z');
+  assert.notDeepStrictEqual(await whole(), before, 'Ctrl+Z in the percentage box');
+  await page.click('#undo');
+  assert.deepStrictEqual(await whole(), [...before.slice(0, -1), false], '#undo');
+});

@@ -44,6 +44,8 @@
 
 #include "HaarKernels.h"
 
+#include "PassPlan.h"
+
 #include <cstring>
 
 namespace {
@@ -162,15 +164,6 @@ bool leadsCycle(unsigned r, int bits)
             return false;
     }
     return true;
-}
-
-// Number of bits below the single set bit of the power of two `length`.
-int log2Of(int length)
-{
-    int bits = 0;
-    while ((1 << bits) < length)
-        ++bits;
-    return bits;
 }
 
 // Moves row r of the rows 0 … 2^bits − 1 (n floats apart) to row rotateRight(r) when `gather`

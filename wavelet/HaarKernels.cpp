@@ -294,31 +294,43 @@ constexpr HaarKernels baseline{"default", forwardRowsBaseline, inverseRowsBaseli
                                inverseColumnsBaseline};
 #endif
 
-std::vector<const HaarKernels*> runnable()
+const HaarKernels* activeKernels = &HaarKernels::choose(HaarKernels::detect());
+
+} // namespace
+
+HaarKernels::Features HaarKernels::detect()
+{
+#ifdef HAAR_WIDE_VARIANTS
+    __builtin_cpu_init();
+    return {__builtin_cpu_supports("x86-64-v3") != 0, __builtin_cpu_supports("x86-64-v4") != 0};
+#else
+    return {false, false};
+#endif
+}
+
+std::vector<const HaarKernels*> HaarKernels::runnable(const Features& features)
 {
     std::vector<const HaarKernels*> variants{&baseline};
 #ifdef HAAR_WIDE_VARIANTS
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("x86-64-v3"))
+    // x86-64-v4 takes in every instruction of x86-64-v3.
+    if (features.x86_64_v3)
         variants.push_back(&v3);
-    if (__builtin_cpu_supports("x86-64-v4"))
+    if (features.x86_64_v3 && features.x86_64_v4)
         variants.push_back(&v4);
+#else
+    static_cast<void>(features);
 #endif
     return variants;
 }
 
-const HaarKernels* activeKernels = runnable().back();
-
-} // namespace
+const HaarKernels& HaarKernels::choose(const Features& features)
+{
+    return *runnable(features).back();
+}
 
 const HaarKernels& HaarKernels::active()
 {
     return *activeKernels;
-}
-
-std::vector<const HaarKernels*> HaarKernels::supported()
-{
-    return runnable();
 }
 
 void HaarKernels::use(const HaarKernels& kernels)

@@ -2,7 +2,8 @@
 # F then R at N = 512 compiled to WebAssembly and run by node, against the same code built
 # natively: builds orlinde_pair_timer both ways (build-wasm-bench with emscripten, as the page is
 # built, and build-bench), runs the two alternately ROUNDS times (default 5) and prints, per
-# arrangement, each side's median time per pair and WebAssembly's over native's.
+# arrangement, each side's median time per pair and WebAssembly's over native's. Fails when the two
+# builds' arrays differ in a single byte (PairTimer's digest).
 #
 #   bash bench/wasm_vs_native.sh [ROUNDS]
 set -euo pipefail
@@ -24,11 +25,12 @@ for _ in $(seq "$rounds"); do
 done >"$results"
 /usr/bin/python3 - "$rounds" "$results" <<'PY'
 import statistics, sys
-times, variants = {}, {}
+times, variants, digests = {}, {}, {}
 for line in open(sys.argv[2]):
-    side, arrangement, ms, variant, _ = line.split()
+    side, arrangement, ms, variant, digest = line.split()
     times.setdefault((side, arrangement), []).append(float(ms))
     variants[side] = variant
+    digests.setdefault(arrangement, set()).add(digest)
 print(f"{'arrangement':<12} {'native ms':>10} {'wasm ms':>10} {'wasm/native':>12}")
 for arrangement in ("nonstandard", "standard"):
     native = statistics.median(times[("native", arrangement)])
@@ -36,4 +38,7 @@ for arrangement in ("nonstandard", "standard"):
     print(f"{arrangement:<12} {native:>10.3f} {wasm:>10.3f} {wasm / native:>12.2f}")
 print(f"medians of {sys.argv[1]} alternate rounds; native kernels {variants['native']}, "
       f"WebAssembly kernels {variants['wasm']}")
+different = sorted(arrangement for arrangement, seen in digests.items() if len(seen) > 1)
+if different:
+    sys.exit(f"the WebAssembly kernels' bytes differ from native in the {', '.join(different)} arrangement")
 PY

@@ -23,26 +23,6 @@ namespace {
 // memcheck hides AVX-512 from the program, so under it (the viewer's memcheck tests) the start-up
 // choice falls to x86-64-v3 at best, and the widest variant is not what memcheck sees.
 
-// Values of both signs over forty binary orders of magnitude, zeros of both signs and subnormals, so
-// that any change in where a variant rounds shows in the low bits.
-std::vector<float> awkwardValues(int n)
-{
-    std::vector<float> values(static_cast<std::size_t>(n) * n);
-    std::uint32_t state = 12345u;
-    for (float& v : values) {
-        const std::uint32_t r = nextRandom(state);
-        const float magnitude = std::ldexp(1.0f + float(r % 4096) / 4096.0f, int((r >> 12) % 41) - 20);
-        v = (r >> 31) ? -magnitude : magnitude;
-        switch ((r >> 20) % 64) {
-        case 0: v = 0.0f; break;
-        case 1: v = -0.0f; break;
-        case 2: v = std::ldexp(v, -130); break;
-        default: break;
-        }
-    }
-    return values;
-}
-
 class EveryVariant : public ::testing::Test {
 protected:
     void SetUp() override

@@ -39,7 +39,8 @@ std::optional<Pass> PassPlan::kernelCall(const DriverState& state, Direction dir
 }
 
 // The non-standard loops test both conditions before each pair of passes and always make the pair
-// whole; a step that has nothing left to do makes no pass.
+// whole; a step that has nothing left to do makes no pass. Every loop also ends at the first pass
+// that cannot be made, so no state, however odd, keeps the plan from ending.
 PassPlan::PassPlan(const DriverState& start, Driver driver) : state(start)
 {
     const auto fits = [&](int length) { return length >= 1 && length <= state.size; };
@@ -52,27 +53,25 @@ PassPlan::PassPlan(const DriverState& start, Driver driver) : state(start)
     switch (driver) {
     case Driver::decompose:
         if (s.standard) {
-            while (s.rowLength >= 2)
-                add(rows, true, n);
-            while (s.columnLength >= 2)
-                add(columns, true, n);
+            while (s.rowLength >= 2 && add(rows, true, n)) {
+            }
+            while (s.columnLength >= 2 && add(columns, true, n)) {
+            }
         } else {
-            while (s.rowLength >= 2 && s.columnLength >= 2) {
-                add(rows, true, s.rowLength);
-                add(columns, true, s.columnLength);
+            while (s.rowLength >= 2 && s.columnLength >= 2 && add(rows, true, s.rowLength) &&
+                   add(columns, true, s.columnLength)) {
             }
         }
         break;
     case Driver::reconstruct:
         if (s.standard) {
-            while (2 * s.columnLength <= n)
-                add(columns, false, n);
-            while (2 * s.rowLength <= n)
-                add(rows, false, n);
+            while (2 * s.columnLength <= n && add(columns, false, n)) {
+            }
+            while (2 * s.rowLength <= n && add(rows, false, n)) {
+            }
         } else {
-            while (2 * s.rowLength <= n && 2 * s.columnLength <= n) {
-                add(columns, false, 2 * s.columnLength);
-                add(rows, false, 2 * s.rowLength);
+            while (2 * s.rowLength <= n && 2 * s.columnLength <= n && add(columns, false, 2 * s.columnLength) &&
+                   add(rows, false, 2 * s.rowLength)) {
             }
         }
         break;
@@ -95,13 +94,14 @@ PassPlan::PassPlan(const DriverState& start, Driver driver) : state(start)
     }
 }
 
-void PassPlan::add(Direction direction, bool forward, int count)
+bool PassPlan::add(Direction direction, bool forward, int count)
 {
     const std::optional<Pass> pass = kernelCall(state, direction, forward, state.normalized, count);
-    if (!pass)
-        return;
+    if (!pass || used == capacity)
+        return false;
     passes[used++] = *pass;
     (direction == Direction::rows ? state.rowLength : state.columnLength) = pass->lengthAfter();
+    return true;
 }
 
 const Pass* PassPlan::begin() const

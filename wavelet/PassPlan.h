@@ -67,7 +67,8 @@ private:
     // Every pass halves or doubles a length within 1 … size, at most log2(size) times each way.
     static constexpr int capacity = 2 * (std::numeric_limits<int>::digits - 1);
 
-    void add(Direction direction, bool forward, int count);
+    // Adds the pass of one kernel call and moves the state past it; false if there is none.
+    bool add(Direction direction, bool forward, int count);
 
     DriverState state;
     int used = 0;

@@ -68,7 +68,7 @@ void fullPairWith(benchmark::State& state, const HaarKernels* kernels, bool stan
 }
 
 [[maybe_unused]] const bool variantsRegistered = [] {
-    for (const HaarKernels* kernels : HaarKernels::supported())
+    for (const HaarKernels* kernels : HaarKernels::runnable(HaarKernels::detect()))
         for (bool standard : {false, true})
             benchmark::RegisterBenchmark(
                 (std::string("fullPairWith/") + kernels->name + (standard ? "/standard" : "/nonstandard")).c_str(),

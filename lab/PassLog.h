@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WaveletTransform.h"
+#include "PassPlan.h"
 
 #include <vector>
 
@@ -14,39 +14,11 @@
 // normalization, while it is the latest pass in effect. At length 2 the level factor is 1, so
 // there the normalization does not matter.
 
-enum class Direction { rows, columns };
-
-struct Pass {
-    Direction direction;
-    bool forward;
-    int length;
-    int count;
-    bool normalized;
-
-    bool operator==(const Pass& other) const;
-};
-
-// The exponent of a power of two: how many levels a side of that length has.
-int log2Of(int powerOfTwo);
-
 // True when the inverse pass `inverse` undoes the forward pass `forward`.
 bool undoes(const Pass& inverse, const Pass& forward);
 
-// What the drivers decide from: the side, the two forward lengths (the inverse ones are twice
-// them) and the two flags.
-struct DriverState {
-    int size;
-    int rowLength;
-    int columnLength;
-    bool standard;
-    bool normalized;
-};
-
-DriverState driverState(const WaveletTransform& transform);
-
 // The passes that `key` (F, f, R or r) would make from `state`, in order, without making them:
-// the drivers' choice of kernels, each pass whose kernel has something to do. Any other key makes
-// none. `state` is moved on past them.
+// the plan of its driver. Any other key makes none. `state` is moved on past them.
 std::vector<Pass> plannedPasses(DriverState& state, unsigned char key);
 
 class PassLog {

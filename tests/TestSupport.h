@@ -1,7 +1,7 @@
 #pragma once
 
 // What the unit tests, the test tools and the benchmarks share: the byte factor, the generated
-// picture, and the transform's four lengths in one order.
+// pictures, and the transform's four lengths in one order.
 
 #include <cmath>
 #include <cstdint>
@@ -47,6 +47,26 @@ inline std::vector<float> makeImage(int n)
         }
     }
     return image;
+}
+
+// Values of both signs over forty binary orders of magnitude, zeros of both signs and subnormals, so
+// that any change in where a kernel rounds shows in the low bits.
+inline std::vector<float> awkwardValues(int n)
+{
+    std::vector<float> values(static_cast<std::size_t>(n) * n);
+    std::uint32_t state = 12345u;
+    for (float& v : values) {
+        const std::uint32_t r = nextRandom(state);
+        const float magnitude = std::ldexp(1.0f + float(r % 4096) / 4096.0f, int((r >> 12) % 41) - 20);
+        v = (r >> 31) ? -magnitude : magnitude;
+        switch ((r >> 20) % 64) {
+        case 0: v = 0.0f; break;
+        case 1: v = -0.0f; break;
+        case 2: v = std::ldexp(v, -130); break;
+        default: break;
+        }
+    }
+    return values;
 }
 
 // A transform's lengths as {row, column, row inverse, column inverse}.

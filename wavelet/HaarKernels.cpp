@@ -44,7 +44,13 @@
 
 #include "HaarKernels.h"
 
+#include "PassPlan.h"
+
 #include <cstring>
+
+#ifdef __wasm_simd128__
+#include <wasm_simd128.h>
+#endif
 
 namespace {
 
@@ -53,18 +59,133 @@ using Pass = HaarKernels::Pass;
 // Pairs taken through the stack at the start of a row: at least one full vector of the widest set.
 constexpr int headPairs = 32;
 
+// The step's arithmetic, stated once for one value in double and, in the WebAssembly build, for two
+// in one register's double lanes: the average of a pair, its detail (divided by s when Scaled),
+// and a stored detail as the inverse step takes it (multiplied by s and rounded when Scaled).
+template <class Double>
+[[gnu::always_inline]] inline Double averageOf(Double first, Double second)
+{
+    return (first + second) * 0.5;
+}
+
+template <bool Scaled, class Double>
+[[gnu::always_inline]] inline Double detailOf(Double a, Double o, double s)
+{
+    return Scaled ? (a - o) / s : a - o;
+}
+
+[[gnu::always_inline]] inline double roundedToFloat(double x)
+{
+    return static_cast<float>(x);
+}
+
+#ifdef __wasm_simd128__
+// WebAssembly converts a float to a double one lane at a time unless told to take two at once, so
+// the pair loops below take four pairs per round through these; promotion and demotion round as
+// the scalar conversions do, so the bytes are the scalar loops' bytes.
+using Lanes = double __attribute__((vector_size(16)));
+
+[[gnu::always_inline]] inline Lanes lowHalf(v128_t floats)
+{
+    return reinterpret_cast<Lanes>(wasm_f64x2_promote_low_f32x4(floats));
+}
+
+[[gnu::always_inline]] inline Lanes highHalf(v128_t floats)
+{
+    return lowHalf(wasm_i32x4_shuffle(floats, floats, 2, 3, 2, 3));
+}
+
+// The four floats of two pairs of lanes, each rounded once.
+[[gnu::always_inline]] inline v128_t floatsOf(Lanes low, Lanes high)
+{
+    return wasm_i32x4_shuffle(wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(low)),
+                              wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(high)), 0, 1, 4, 5);
+}
+
+[[gnu::always_inline]] inline Lanes roundedToFloat(Lanes x)
+{
+    return lowHalf(wasm_f32x4_demote_f64x2_zero(reinterpret_cast<v128_t>(x)));
+}
+#endif
+
+template <bool Scaled, class Double>
+[[gnu::always_inline]] inline Double storedDetail(Double d, double s)
+{
+    return Scaled ? roundedToFloat(s * d) : d;
+}
+
+#ifdef __wasm_simd128__
+constexpr int lanePairs = 4;
+
+// Four pairs from in[0 … 7]; the scalar loop of splitPairs, four rounds at once.
+template <bool Scaled>
+[[gnu::always_inline]] inline void splitFour(const float* in, float* avg, float* det, double s)
+{
+    const v128_t first = wasm_v128_load(in);
+    const v128_t second = wasm_v128_load(in + 4);
+    const v128_t e = wasm_i32x4_shuffle(first, second, 0, 2, 4, 6);
+    const v128_t o = wasm_i32x4_shuffle(first, second, 1, 3, 5, 7);
+    const Lanes aLow = averageOf(lowHalf(e), lowHalf(o));
+    const Lanes aHigh = averageOf(highHalf(e), highHalf(o));
+    wasm_v128_store(avg, floatsOf(aLow, aHigh));
+    wasm_v128_store(det, floatsOf(detailOf<Scaled>(aLow, lowHalf(o), s), detailOf<Scaled>(aHigh, highHalf(o), s)));
+}
+
+// The scalar loop of mergePairs, four rounds at once.
+template <bool Scaled>
+[[gnu::always_inline]] inline void mergeFour(const float* avg, const float* det, float* out, double s)
+{
+    const v128_t a = wasm_v128_load(avg);
+    const v128_t stored = wasm_v128_load(det);
+    const Lanes dLow = storedDetail<Scaled>(lowHalf(stored), s);
+    const Lanes dHigh = storedDetail<Scaled>(highHalf(stored), s);
+    const v128_t odd = floatsOf(lowHalf(a) - dLow, highHalf(a) - dHigh);
+    const v128_t even = floatsOf(dLow + lowHalf(a), dHigh + highHalf(a));
+    wasm_v128_store(out, wasm_i32x4_shuffle(even, odd, 0, 4, 1, 5));
+    wasm_v128_store(out + 4, wasm_i32x4_shuffle(even, odd, 2, 6, 3, 7));
+}
+
+// The scalar loop of splitRows, four rounds at once.
+template <bool Scaled>
+[[gnu::always_inline]] inline void splitFourRows(float* even, float* odd, double s)
+{
+    const v128_t e = wasm_v128_load(even);
+    const v128_t o = wasm_v128_load(odd);
+    const Lanes aLow = averageOf(lowHalf(o), lowHalf(e));
+    const Lanes aHigh = averageOf(highHalf(o), highHalf(e));
+    wasm_v128_store(even, floatsOf(aLow, aHigh));
+    wasm_v128_store(odd, floatsOf(detailOf<Scaled>(aLow, lowHalf(o), s), detailOf<Scaled>(aHigh, highHalf(o), s)));
+}
+
+// The scalar loop of mergeRows, four rounds at once.
+template <bool Scaled>
+[[gnu::always_inline]] inline void mergeFourRows(float* even, float* odd, double s)
+{
+    const v128_t a = wasm_v128_load(even);
+    const v128_t stored = wasm_v128_load(odd);
+    const Lanes dLow = storedDetail<Scaled>(lowHalf(stored), s);
+    const Lanes dHigh = storedDetail<Scaled>(highHalf(stored), s);
+    wasm_v128_store(odd, floatsOf(lowHalf(a) - dLow, highHalf(a) - dHigh));
+    wasm_v128_store(even, floatsOf(dLow + lowHalf(a), dHigh + highHalf(a)));
+}
+#endif
+
 // Pairs in[0 … 2n − 1] into averages avg[0 … n − 1] and details det[0 … n − 1]; s divides the
 // details when Scaled.
 template <bool Scaled>
 [[gnu::always_inline]] inline void splitPairs(const float* __restrict in, float* __restrict avg,
                                               float* __restrict det, int n, double s)
 {
-    for (int k = 0; k < n; ++k) {
-        const double e = in[2 * k];
+    int k = 0;
+#ifdef __wasm_simd128__
+    for (; k + lanePairs <= n; k += lanePairs)
+        splitFour<Scaled>(in + 2 * k, avg + k, det + k, s);
+#endif
+    for (; k < n; ++k) {
         const double o = in[2 * k + 1];
-        const double a = (e + o) * 0.5;
+        const double a = averageOf<double>(in[2 * k], o);
         avg[k] = static_cast<float>(a);
-        det[k] = static_cast<float>(Scaled ? (a - o) / s : a - o);
+        det[k] = static_cast<float>(detailOf<Scaled>(a, o, s));
     }
 }
 
@@ -74,8 +195,13 @@ template <bool Scaled>
 [[gnu::always_inline]] inline void mergePairs(const float* __restrict avg, const float* __restrict det,
                                               float* __restrict out, int n, double s)
 {
-    for (int k = 0; k < n; ++k) {
-        const double d = Scaled ? static_cast<double>(static_cast<float>(s * det[k])) : det[k];
+    int k = 0;
+#ifdef __wasm_simd128__
+    for (; k + lanePairs <= n; k += lanePairs)
+        mergeFour<Scaled>(avg + k, det + k, out + 2 * k, s);
+#endif
+    for (; k < n; ++k) {
+        const double d = storedDetail<Scaled>(static_cast<double>(det[k]), s);
         const double a = avg[k];
         out[2 * k + 1] = static_cast<float>(a - d);
         out[2 * k] = static_cast<float>(d + a);
@@ -118,12 +244,16 @@ template <bool Scaled>
 template <bool Scaled>
 [[gnu::always_inline]] inline void splitRows(float* __restrict even, float* __restrict odd, int n, double s)
 {
-    for (int j = 0; j < n; ++j) {
-        const double e = even[j];
+    int j = 0;
+#ifdef __wasm_simd128__
+    for (; j + lanePairs <= n; j += lanePairs)
+        splitFourRows<Scaled>(even + j, odd + j, s);
+#endif
+    for (; j < n; ++j) {
         const double o = odd[j];
-        const double a = (o + e) * 0.5;
+        const double a = averageOf<double>(o, even[j]);
         even[j] = static_cast<float>(a);
-        odd[j] = static_cast<float>(Scaled ? (a - o) / s : a - o);
+        odd[j] = static_cast<float>(detailOf<Scaled>(a, o, s));
     }
 }
 
@@ -132,8 +262,13 @@ template <bool Scaled>
 template <bool Scaled>
 [[gnu::always_inline]] inline void mergeRows(float* __restrict even, float* __restrict odd, int n, double s)
 {
-    for (int j = 0; j < n; ++j) {
-        const double d = Scaled ? static_cast<double>(static_cast<float>(s * odd[j])) : odd[j];
+    int j = 0;
+#ifdef __wasm_simd128__
+    for (; j + lanePairs <= n; j += lanePairs)
+        mergeFourRows<Scaled>(even + j, odd + j, s);
+#endif
+    for (; j < n; ++j) {
+        const double d = storedDetail<Scaled>(static_cast<double>(odd[j]), s);
         const double a = even[j];
         odd[j] = static_cast<float>(a - d);
         even[j] = static_cast<float>(d + a);
@@ -162,15 +297,6 @@ bool leadsCycle(unsigned r, int bits)
             return false;
     }
     return true;
-}
-
-// Number of bits below the single set bit of the power of two `length`.
-int log2Of(int length)
-{
-    int bits = 0;
-    while ((1 << bits) < length)
-        ++bits;
-    return bits;
 }
 
 // Moves row r of the rows 0 … 2^bits − 1 (n floats apart) to row rotateRight(r) when `gather`
@@ -301,31 +427,43 @@ constexpr HaarKernels baseline{"default", forwardRowsBaseline, inverseRowsBaseli
                                inverseColumnsBaseline};
 #endif
 
-std::vector<const HaarKernels*> runnable()
+const HaarKernels* activeKernels = &HaarKernels::choose(HaarKernels::detect());
+
+} // namespace
+
+HaarKernels::Features HaarKernels::detect()
+{
+#ifdef HAAR_WIDE_VARIANTS
+    __builtin_cpu_init();
+    return {__builtin_cpu_supports("x86-64-v3") != 0, __builtin_cpu_supports("x86-64-v4") != 0};
+#else
+    return {false, false};
+#endif
+}
+
+std::vector<const HaarKernels*> HaarKernels::runnable(const Features& features)
 {
     std::vector<const HaarKernels*> variants{&baseline};
 #ifdef HAAR_WIDE_VARIANTS
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("x86-64-v3"))
+    // x86-64-v4 takes in every instruction of x86-64-v3.
+    if (features.x86_64_v3)
         variants.push_back(&v3);
-    if (__builtin_cpu_supports("x86-64-v4"))
+    if (features.x86_64_v3 && features.x86_64_v4)
         variants.push_back(&v4);
+#else
+    static_cast<void>(features);
 #endif
     return variants;
 }
 
-const HaarKernels* activeKernels = runnable().back();
-
-} // namespace
+const HaarKernels& HaarKernels::choose(const Features& features)
+{
+    return *runnable(features).back();
+}
 
 const HaarKernels& HaarKernels::active()
 {
     return *activeKernels;
-}
-
-std::vector<const HaarKernels*> HaarKernels::supported()
-{
-    return runnable();
 }
 
 void HaarKernels::use(const HaarKernels& kernels)

@@ -28,10 +28,22 @@ struct HaarKernels {
     void (*forwardColumns)(const Pass& pass);
     void (*inverseColumns)(const Pass& pass);
 
-    // The variant the transform uses.
+    // What the processor and its operating system let the program run: all of x86-64-v3 (AVX2,
+    // FMA, BMI2, …) and all of x86-64-v4 (AVX-512 F, BW, CD, DQ and VL).
+    struct Features {
+        bool x86_64_v3;
+        bool x86_64_v4;
+    };
+
+    // This processor's features as the program sees them (valgrind hides AVX-512).
+    static Features detect();
+    // The variant for a processor with `features`: the widest one it runs.
+    static const HaarKernels& choose(const Features& features);
+    // Every variant a processor with `features` runs, narrowest first.
+    static std::vector<const HaarKernels*> runnable(const Features& features);
+
+    // The variant the transform uses: choose(detect()) at start-up.
     static const HaarKernels& active();
-    // Every variant this processor runs, narrowest first; the last is the one chosen at start-up.
-    static std::vector<const HaarKernels*> supported();
     // Makes `kernels` the active variant, so that tests can hold each variant's drivers to another's.
     static void use(const HaarKernels& kernels);
 };

@@ -6,10 +6,12 @@
 #include "WaveletTransform.h"
 
 #include "HaarKernels.h"
+#include "PassPlan.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -17,12 +19,6 @@ namespace {
 float levelFactor(int half)
 {
     return static_cast<float>(std::sqrt(static_cast<double>(half)));
-}
-
-// One level with `half` pairs over lines 0 … lines − 1 of the n × n array.
-HaarKernels::Pass pass(float* data, int n, int lines, int half, bool scaled, float* scratch)
-{
-    return {data, static_cast<std::size_t>(n), lines, half, levelFactor(half), scaled, scratch};
 }
 
 } // namespace
@@ -144,173 +140,92 @@ int WaveletTransform::getColumnInverseLength() const
     return columnInverseLength;
 }
 
-int WaveletTransform::clampCount(int count) const
+void WaveletTransform::make(const Pass& planned)
 {
-    return count < 0 ? 0 : (count > size ? size : count);
+    const HaarKernels& kernels = HaarKernels::active();
+    const bool rows = planned.direction == Direction::rows;
+    const HaarKernels::Pass pass{data, static_cast<std::size_t>(size), planned.count, planned.length / 2,
+                                 levelFactor(planned.length / 2), planned.normalized, scratch};
+    if (planned.forward)
+        (rows ? kernels.forwardRows : kernels.forwardColumns)(pass);
+    else
+        (rows ? kernels.inverseRows : kernels.inverseColumns)(pass);
+    const int length = planned.lengthAfter();
+    (rows ? rowLength : columnLength) = length;
+    (rows ? rowInverseLength : columnInverseLength) = 2 * length;
 }
 
-bool WaveletTransform::isLoaded() const
+void WaveletTransform::kernelCall(Direction direction, bool forward, bool scaled, int count)
 {
-    return rowLength != 0;
+    if (const std::optional<Pass> pass = PassPlan::kernelCall(driverState(*this), direction, forward, scaled, count))
+        make(*pass);
 }
 
-void WaveletTransform::forwardRowPass(int count, bool scaled)
+void WaveletTransform::follow(Driver driver)
 {
-    const int length = rowLength;
-    if (length < 2)
-        return;
-    HaarKernels::active().forwardRows(pass(data, size, clampCount(count), length / 2, scaled, scratch));
-    rowLength = length / 2;
-    rowInverseLength = length;
-}
-
-void WaveletTransform::forwardColumnPass(int count, bool scaled)
-{
-    const int length = columnLength;
-    if (length < 2)
-        return;
-    HaarKernels::active().forwardColumns(pass(data, size, clampCount(count), length / 2, scaled, scratch));
-    columnLength = length / 2;
-    columnInverseLength = length;
-}
-
-void WaveletTransform::inverseRowPass(int count, bool scaled)
-{
-    const int length = rowInverseLength;
-    if (length < 2 || length > size)
-        return;
-    HaarKernels::active().inverseRows(pass(data, size, clampCount(count), length / 2, scaled, scratch));
-    rowLength = length;
-    rowInverseLength = 2 * length;
-}
-
-void WaveletTransform::inverseColumnPass(int count, bool scaled)
-{
-    const int length = columnInverseLength;
-    if (length < 2 || length > size)
-        return;
-    HaarKernels::active().inverseColumns(pass(data, size, clampCount(count), length / 2, scaled, scratch));
-    columnLength = length;
-    columnInverseLength = 2 * length;
+    for (const Pass& pass : PassPlan(driverState(*this), driver))
+        make(pass);
 }
 
 void WaveletTransform::forwardRows(int count)
 {
-    forwardRowPass(count, false);
+    kernelCall(Direction::rows, true, false, count);
 }
 
 void WaveletTransform::forwardColumns(int count)
 {
-    forwardColumnPass(count, false);
+    kernelCall(Direction::columns, true, false, count);
 }
 
 void WaveletTransform::inverseRows(int count)
 {
-    inverseRowPass(count, false);
+    kernelCall(Direction::rows, false, false, count);
 }
 
 void WaveletTransform::inverseColumns(int count)
 {
-    inverseColumnPass(count, false);
+    kernelCall(Direction::columns, false, false, count);
 }
 
 void WaveletTransform::forwardRowsNormalized(int count)
 {
-    forwardRowPass(count, true);
+    kernelCall(Direction::rows, true, true, count);
 }
 
 void WaveletTransform::forwardColumnsNormalized(int count)
 {
-    forwardColumnPass(count, true);
+    kernelCall(Direction::columns, true, true, count);
 }
 
 void WaveletTransform::inverseRowsNormalized(int count)
 {
-    inverseRowPass(count, true);
+    kernelCall(Direction::rows, false, true, count);
 }
 
 void WaveletTransform::inverseColumnsNormalized(int count)
 {
-    inverseColumnPass(count, true);
+    kernelCall(Direction::columns, false, true, count);
 }
 
-// The drivers take the flags once, on entry, so a whole decomposition or reconstruction runs in
-// one mode; the lengths alone decide which pass comes next.
+// The drivers take the flags once, on entry, through the plan, so a whole decomposition or
+// reconstruction runs in one mode; the lengths alone decide which pass comes next.
 
 void WaveletTransform::decompose()
 {
-    if (!isLoaded())
-        return;
-    const bool byLevels = !standard;
-    const bool scaled = normalized;
-    const int n = size;
-    if (byLevels) {
-        while (rowLength >= 2 && columnLength >= 2) {
-            forwardRowPass(rowLength, scaled);
-            forwardColumnPass(columnLength, scaled);
-        }
-        return;
-    }
-    while (rowLength >= 2)
-        forwardRowPass(n, scaled);
-    while (columnLength >= 2)
-        forwardColumnPass(n, scaled);
+    follow(Driver::decompose);
 }
 
 void WaveletTransform::reconstruct()
 {
-    if (!isLoaded())
-        return;
-    const bool byLevels = !standard;
-    const bool scaled = normalized;
-    const int n = size;
-    if (byLevels) {
-        while (rowInverseLength <= n && columnInverseLength <= n) {
-            inverseColumnPass(columnInverseLength, scaled);
-            inverseRowPass(rowInverseLength, scaled);
-        }
-        return;
-    }
-    while (columnInverseLength <= n)
-        inverseColumnPass(n, scaled);
-    while (rowInverseLength <= n)
-        inverseRowPass(n, scaled);
+    follow(Driver::reconstruct);
 }
 
 void WaveletTransform::decomposeStep()
 {
-    if (!isLoaded())
-        return;
-    const bool byLevels = !standard;
-    const bool scaled = normalized;
-    if (byLevels) {
-        if (rowLength == columnLength)
-            forwardRowPass(rowLength, scaled);
-        else
-            forwardColumnPass(columnLength, scaled);
-        return;
-    }
-    if (rowLength >= 2)
-        forwardRowPass(size, scaled);
-    else
-        forwardColumnPass(size, scaled);
+    follow(Driver::decomposeStep);
 }
 
 void WaveletTransform::reconstructStep()
 {
-    if (!isLoaded())
-        return;
-    const bool byLevels = !standard;
-    const bool scaled = normalized;
-    if (byLevels) {
-        if (columnInverseLength == rowInverseLength)
-            inverseColumnPass(columnInverseLength, scaled);
-        else
-            inverseRowPass(rowInverseLength, scaled);
-        return;
-    }
-    if (columnInverseLength <= size)
-        inverseColumnPass(size, scaled);
-    else
-        inverseRowPass(size, scaled);
+    follow(Driver::reconstructStep);
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+enum class Direction;
+enum class Driver;
+struct Pass;
+
 // The N × N coefficient array of the 2-D Haar transform, worked on in place, with the
 // bookkeeping of how far the decomposition has gone along the rows and along the columns.
 //
@@ -57,16 +61,12 @@ public:
     int getColumnInverseLength() const;
 
 private:
-    // `count` limited to the lines that exist, 0 … size.
-    int clampCount(int count) const;
-    // True once setData has filled the current array; the lengths are all 0 until then.
-    bool isLoaded() const;
-    // One forward level over lines 0 … count − 1, the normalized kernel when `scaled`.
-    void forwardRowPass(int count, bool scaled);
-    void forwardColumnPass(int count, bool scaled);
-    // One inverse level over lines 0 … count − 1, the normalized kernel when `scaled`.
-    void inverseRowPass(int count, bool scaled);
-    void inverseColumnPass(int count, bool scaled);
+    // Makes one pass of the plan: its kernel, then its direction's lengths.
+    void make(const Pass& pass);
+    // One kernel call as the public kernels make it, if it has anything to do.
+    void kernelCall(Direction direction, bool forward, bool scaled, int count);
+    // Makes every pass the plan of `driver` holds for the current lengths and flags.
+    void follow(Driver driver);
 
     int size;
     int rowLength;

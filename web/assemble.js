@@ -1,5 +1,6 @@
-// Puts the page together as one file: style, the compiled module (WebAssembly inside), the
-// page's modules and both bundled samples inline, so that it works from disk with no network.
+// Puts the page together as one file: style, the compiled module's script, its WebAssembly
+// (deflated, from the .wasm beside the script), the page's modules and both bundled samples
+// inline, so that it works from disk with no network.
 //   node assemble.js orlinde_web.js SAMPLES_DIR OUTPUT.html MODULE.js...
 // A page opened from disk may not import modules, so each module (CommonJS, web/page/) is wrapped
 // in a function of its own scope here, its `require` finding the modules given before it.
@@ -29,6 +30,9 @@ function sampleText(name) {
 const sampleModule = `module.exports = ${JSON.stringify({
   testcard: sampleText('testcard'), scene: sampleText('scene') })};`;
 
+const wasm = zlib.deflateSync(fs.readFileSync(glue.replace(/\.js$/, '.wasm')), { level: 9 });
+const programModule = `module.exports = ${JSON.stringify(wasm.toString('base64'))};`;
+
 const wrap = (name, text) => `modules[${JSON.stringify(name)}] = (() => {
 const module = { exports: {} };
 (function (module, exports, require) {
@@ -47,6 +51,7 @@ const require = (name) => {
   return found;
 };
 ${wrap('samples', sampleModule)}
+${wrap('program', programModule)}
 ${modules.map((file) => wrap(path.basename(file, '.js'), read(file))).join('\n')}
 })();`;
 

@@ -62,4 +62,9 @@ function bindCalls(module) {
 const heapBytes = (pointer, count) => viewer.HEAPU8.subarray(pointer, pointer + count);
 const heapInts = (pointer, count) => new Int32Array(viewer.HEAPU8.buffer, pointer, count);
 
-module.exports = { $, call, bindCalls, heapBytes, heapInts, viewer: () => viewer };
+// The views and the command letters, named once in the viewer: {views: [name…], keys: [{key,
+// does}…]}.
+let words = null;
+const vocabulary = () => (words ??= JSON.parse(call.vocabulary()));
+
+module.exports = { $, call, bindCalls, heapBytes, heapInts, vocabulary, viewer: () => viewer };

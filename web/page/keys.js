@@ -2,8 +2,8 @@
 // a field or list, or held with Ctrl, Alt or Meta (the browser's); every other key, Space and
 // Enter on a focused button or checkbox among them, does what the browser makes it do.
 'use strict';
-const { $, call } = require('./base');
-const { show, whenChanged, command } = require('./controller');
+const { $, call, vocabulary } = require('./base');
+const { show, say, whenChanged, command } = require('./controller');
 
 // Whether a key typed at `element` is typing into it rather than a command for the viewer.
 function takesTyping(element) {
@@ -15,13 +15,17 @@ function takesTyping(element) {
   return element instanceof HTMLInputElement && !notTyped.includes(element.type);
 }
 
-const COMMANDS = 'FfRrNnSsBb';
+const isCommand = (key) => vocabulary().keys.some((letter) => letter.key === key);
 
-const press = (key) => command(() => call.key(key.charCodeAt(0)));
+// A pass the viewer refuses (one that would take a value beyond a float) says why.
+const press = (key) => command(() => {
+  if (call.key(key.charCodeAt(0)) === 0)
+    say(call.message());
+});
 
 document.addEventListener('keydown', (event) => {
-  if (event.ctrlKey || event.metaKey || event.altKey || !COMMANDS.includes(event.key) ||
-      event.key.length !== 1 || takesTyping(event.target))
+  if (event.ctrlKey || event.metaKey || event.altKey || !isCommand(event.key) ||
+      takesTyping(event.target))
     return;
   event.preventDefault();
   press(event.key);

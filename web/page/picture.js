@@ -2,12 +2,10 @@
 // difference from it, or which coefficients the last keep-the-largest kept. The status line and
 // the keys work in every view.
 'use strict';
-const { $, call, heapBytes } = require('./base');
+const { $, call, heapBytes, vocabulary } = require('./base');
 const { show, whenChanged, update } = require('./controller');
 
-const VIEWS = ['coefficients', 'opened', 'difference', 'kept'];
-
-const viewIndex = () => Math.max(0, VIEWS.indexOf($('view').value));
+const viewIndex = () => Math.max(0, vocabulary().views.indexOf($('view').value));
 const signedView = () => ($('signed').checked ? 1 : 0);
 const pictureContext = () => $('picture').getContext('2d');
 

@@ -67,12 +67,15 @@ function unfilterRows(filtered) {
   return file;
 }
 
-// A sample's TGA file from its text in the page: base 64 read by the platform's own decoder
-// (a data: address), inflated as it streams.
-async function decodeSample(base64) {
+// Bytes the page holds deflated, from their text: base 64 read by the platform's own decoder (a
+// data: address), inflated as it streams.
+async function inflate(base64) {
   const response = await fetch(`data:application/octet-stream;base64,${base64}`);
   const inflated = response.body.pipeThrough(new DecompressionStream('deflate'));
-  return unfilterRows(new Uint8Array(await new Response(inflated).arrayBuffer()));
+  return new Uint8Array(await new Response(inflated).arrayBuffer());
 }
 
-module.exports = { filterRows, unfilterRows, decodeSample };
+// A sample's TGA file from its text in the page.
+const decodeSample = async (base64) => unfilterRows(await inflate(base64));
+
+module.exports = { filterRows, unfilterRows, inflate, decodeSample };

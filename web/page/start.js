@@ -5,6 +5,8 @@ const { call, bindCalls, heapBytes } = require('./base');
 const { say, begin } = require('./controller');
 const { pictureContext } = require('./picture');
 const { openSample, decodeSamples, SIDE } = require('./open');
+const { inflate } = require('./sample-codec');
+const PROGRAM = require('./program');
 const { replayLink, writeLinkNow } = require('./link');
 
 const base64 = (bytes) => {
@@ -46,7 +48,7 @@ async function start(module) {
 
 if (typeof WebAssembly === 'object') {
   try {
-    createOrlinde().then(start, cannotStart);
+    inflate(PROGRAM).then((wasmBinary) => createOrlinde({ wasmBinary })).then(start, cannotStart);
   } catch (error) {
     cannotStart(error);
   }

@@ -10,7 +10,10 @@ jobs=$(nproc)
 
 bash scripts/install-deps.sh
 
-cmake -S . -B build-sanitize -DORLINDE_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+# The sanitized build is for finding faults, not for speed: -O1 with line tables compiles in half
+# the time of the optimized build with full debug information, and keeps assertions on.
+cmake -S . -B build-sanitize -DORLINDE_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1"
 cmake --build build-sanitize -j"$jobs"
 ctest --test-dir build-sanitize -LE window --output-on-failure -j"$jobs"
 

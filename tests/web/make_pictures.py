@@ -8,16 +8,14 @@ palette.tga, colour-mapped, which the reader refuses; broken.png, bytes no brows
 
 For opening by content: grey-alpha.png, grey.tga's noise with an alpha channel opaque everywhere;
 logo.png, 512 × 512 grey in bands, transparent on the left, half transparent in the middle;
-huge.png, only the signature and a header saying 30000 × 30000; colour-png.tga, colour.png's
-bytes under a TGA name; grey-tga, grey.tga's bytes without an extension; colour512.tga, colour.png's
+colour-png.tga, colour.png's
+bytes under a TGA name; colour512.tga, colour.png's
 centred square as a 24-bit TGA (its grey is colour.tga); drawing.svg, 800 × 400, black on its
 left half, white on its right; sizeless.svg, a drawing with a view box but no size, its elements
 with a namespace prefix."""
 
 import os
-import struct
 import sys
-import zlib
 
 import numpy as np
 from PIL import Image
@@ -56,15 +54,8 @@ alpha = np.full((512, 512), 255, np.uint8)
 alpha[:, :128] = 0
 alpha[:, 192:320] = 128
 save(np.dstack([bands, alpha]), "LA", "logo.png")
-header = struct.pack(">IIBBBBB", 30000, 30000, 8, 2, 0, 0, 0)
-with open(os.path.join(sys.argv[1], "huge.png"), "wb") as f:
-    f.write(b"\x89PNG\r\n\x1a\n" + struct.pack(">I", 13) + b"IHDR" + header +
-            struct.pack(">I", zlib.crc32(b"IHDR" + header)))
 with open(os.path.join(sys.argv[1], "colour.png"), "rb") as f, \
         open(os.path.join(sys.argv[1], "colour-png.tga"), "wb") as g:
-    g.write(f.read())
-with open(os.path.join(sys.argv[1], "grey.tga"), "rb") as f, \
-        open(os.path.join(sys.argv[1], "grey-tga"), "wb") as g:
     g.write(f.read())
 save(colour[:, 44:556], "RGB", "colour512.tga")
 # The sizeless one names its elements with a namespace prefix, as some tools write SVG.

@@ -36,10 +36,6 @@ function picture(name) {
   return path.join(work, name);
 }
 const floats = (bytes) => new Float32Array(bytes.buffer, bytes.byteOffset, bytes.length / 4);
-// The nearest byte, ties to the even one, as the views round a grey level.
-const byte = (grey) => (grey % 1 === 0.5 ? 2 * Math.round(grey / 2) : Math.round(grey));
-// The array's entry shown at canvas pixel i, the canvas's top row first.
-const topFirst = (i) => (N - 1 - Math.floor(i / N)) * N + i % N;
 
 // What the desktop viewer makes of `image` after `keys`: its status line and coefficients, or
 // the message of a refused file.
@@ -78,9 +74,8 @@ async function assertShows(expected, what, page = session.page) {
 }
 
 // Status line, coefficients and canvas in brief, to tell whether anything changed.
-async function state() {
+async function state(page = session.page) {
   const digest = (bytes) => createHash('sha256').update(bytes).digest('hex');
-  const { page } = session;
   return [await text(page, 'status'), digest(await coefficients(page)),
           digest(await canvasGrey(page))];
 }
@@ -92,6 +87,22 @@ async function start(name, keys) {
   await page.evaluate(() => document.activeElement.blur());
   for (const key of keys)
     await page.keyboard.press({ '\x1b': 'Escape', ' ': 'Space' }[key] ?? key);
+}
+
+// Runs one command through the page's own controls, as a person would: a key, `keep:5`,
+// `scale:7.25`, or the id of a button.
+async function byHand(command) {
+  const { page } = session;
+  const [name, value] = command.split(':');
+  if (command.length === 1) {
+    await page.keyboard.press(command);
+  } else if (value !== undefined) {
+    await page.fill(`#${name}`, value);
+    await (name === 'keep' ? page.click('#compress') : page.press('#scale', 'Enter'));
+  } else {
+    await page.click(`#${command}`);
+  }
+  await page.locator('#keys button[data-key="f"]').focus();
 }
 
 async function open(file) {
@@ -125,5 +136,5 @@ const standIn = (name) => new Proxy({}, { get: (_, key) => {
 const chartDone = () => session.page.waitForSelector('#chart[data-state="done"]');
 
 module.exports = { ...driver, session, page: standIn('page'), browser: standIn('browser'),
-                   sample, picture, floats, byte, topFirst, native, labTool,
-                   model, assertShows, state, start, open, drop, chartDone };
+                   sample, picture, floats, native, labTool,
+                   model, assertShows, state, start, byHand, open, drop, chartDone };

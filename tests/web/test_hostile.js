@@ -5,22 +5,8 @@
 'use strict';
 const assert = require('assert');
 const fs = require('fs');
-const os = require('os');
-const path = require('path');
-const { after, before, test } = require('node:test');
-const { openPage, text } = require('../../web/driver');
-
-const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orlinde-hostile-'));
-let browser;
-let page;
-
-before(async () => {
-  ({ browser, page } = await openPage(process.env.ORLINDE_WEB_PAGE));
-});
-after(async () => {
-  await browser?.close();
-  fs.rmSync(work, { recursive: true, force: true });
-});
+const { test } = require('node:test');
+const { page, picture, open, text } = require('./page_session');
 
 // Each way in: the mode it needs, and how `typed` goes in.
 const ways = {
@@ -82,7 +68,7 @@ test('a typed scale of exactly its cap is read, one character more refused', asy
 test('a file too large to be a picture is refused unread, from its size or its header', async () => {
   // Sparse files: their size costs no disk, but reading one whole would take its size in memory.
   const file = (name, head, size) => {
-    const at = path.join(work, name);
+    const at = picture(name);
     fs.writeFileSync(at, head);
     fs.truncateSync(at, size);
     return at;
@@ -97,8 +83,7 @@ test('a file too large to be a picture is refused unread, from its size or its h
     [file('huge.bin', tga, 2e9)]: /^Orlinde: huge\.bin is 2000000000 bytes, more than any picture /,
   };
   for (const [at, message] of Object.entries(refusals)) {
-    await page.setInputFiles('#open', at);
-    await page.waitForFunction(() => document.getElementById('open').value === '');
+    await open(at);
     assert.match(await text(page, 'message'), message);
   }
 });

@@ -46,8 +46,6 @@ test('a refused file leaves its message and changes nothing, in either mode', as
     // The reader's own message.
     'palette.tga': native(picture('palette.tga'), '').message,
     'broken.png': 'Orlinde: the browser cannot decode broken.png as a PNG picture.',
-    // Told from the header alone: the file holds nothing else.
-    'huge.png': 'Orlinde: huge.png is 30000 × 30000 pixels, more than 100 megapixels.',
   };
   for (const [name, message] of Object.entries(refusals)) {
     await open(picture(name));
@@ -83,9 +81,6 @@ test('pictures are known by their content; transparency is laid on white; the la
   };
   await taken('colour-png.tga', 'colour.tga', '600 × 512, cut to its centred 512 × 512 square, ' +
               'turned grey');
-  await taken('grey-tga', 'grey.tga');
-  assert.strictEqual(await text(page, 'picture-name'),
-                     'Shown: grey-tga, a 512 × 512 grey TGA file taken as is.');
   await taken('grey-alpha.png', 'grey.tga', '512 × 512, already grey');
   await taken('colour512.tga', 'colour.tga', 'a TGA file, 512 × 512, turned grey');
   await taken('small.tga', null, 'a TGA file, 256 × 256, scaled to 512 × 512, already grey');

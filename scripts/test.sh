@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Orlinde with warnings as errors, and runs every test:
 # all but the window tests once more under AddressSanitizer and UndefinedBehaviorSanitizer,
-# fixed fuzzing runs of the TGA reader and the coder's decoder (built with clang through CMake), then the whole suite
-# (unit, reference, package, window and memcheck tests, the window tests in private Xvfb servers,
-# and the web page in headless chromium).
+# fixed fuzzing runs of the TGA reader and the coder's decoder (built with clang through CMake),
+# then the whole suite (unit, reference, package, window and memcheck tests, the window tests in
+# private Xvfb servers, and the web page in headless chromium).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)

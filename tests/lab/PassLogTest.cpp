@@ -111,8 +111,10 @@ TEST(PassLog, WarnsBeforeTheKeyThatSpoilsTheArray)
     Followed fr(n, image);
     fr.press("Fr");
     EXPECT_NE(fr.warning().find("r is safe"), std::string::npos) << fr.warning();
-    // One row pass: R makes none, r undoes it, nothing to warn about.
+    // Nothing yet, then one row pass: R makes none, r undoes it, nothing to warn about.
     Followed f(n, image);
+    EXPECT_EQ(f.where(), "Nothing is decomposed; next f: a row pass over the whole 512 × 512 array; "
+                         "r changes nothing (nothing is decomposed); R makes no pass now.");
     f.press("f");
     EXPECT_EQ(f.warning(), "");
     EXPECT_EQ(f.where(), "Half a level is in effect: 0 of 9 levels and the row pass of the next; "
@@ -126,4 +128,8 @@ TEST(PassLog, WarnsBeforeTheKeyThatSpoilsTheArray)
     EXPECT_EQ(f.where(), "Half a level is in effect: 0 of 9 levels and the row pass of the next; "
                          "next f: a column pass over the whole 512 × 512 array; r undoes the row "
                          "pass; R makes no pass now.");
+    Followed full(n, image);
+    full.press("F");
+    EXPECT_EQ(full.where(), "9 of 9 levels; next f changes nothing (the decomposition is complete); "
+                            "r undoes the column pass; R undoes all 18 passes.");
 }

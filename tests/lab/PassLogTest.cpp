@@ -43,26 +43,14 @@ struct Followed {
             for (const Pass& pass : plannedPasses(state, static_cast<unsigned char>(key)))
                 log.record(pass);
             applyKey(transform, scale, static_cast<unsigned char>(key));
+            // The log's levels follow the lengths after every key.
+            ASSERT_EQ(transform.getSize() >> log.rowLevels(), transform.getRowLength());
+            ASSERT_EQ(transform.getSize() >> log.columnLevels(), transform.getColumnLength());
         }
     }
     std::string warning() const { return describeWarning(driverState(transform), log); }
     std::string where() const { return describeWhere(driverState(transform), log, false); }
 };
-
-TEST(PassLog, LevelsFollowTheLengths)
-{
-    const int n = 64;
-    const auto image = makeImage(n);
-    std::uint32_t seed = 777;
-    for (int trial = 0; trial < 100; ++trial) {
-        Followed f(n, image);
-        for (char key : randomKeys(seed, 16)) {
-            f.press(std::string(1, key));
-            ASSERT_EQ(n >> f.log.rowLevels(), f.transform.getRowLength());
-            ASSERT_EQ(n >> f.log.columnLevels(), f.transform.getColumnLength());
-        }
-    }
-}
 
 // Whenever the warning is silent, R then restores the start up to float rounding; and the
 // sequences that go wrong are warned about before the key that spoils the array.

@@ -89,8 +89,7 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
         EXPECT_FALSE(m.ok) << b.text;
         EXPECT_EQ(m.message.rfind(b.says, 0), 0u) << b.text << " gave " << m.message;
     }
-    // A refusal quotes a cell of up to 40 characters whole, a longer one short, and a text beyond
-    // the cap is not read at all.
+    // A refusal quotes at most 40 characters of a cell; a text beyond the cap is not read at all.
     EXPECT_EQ(excerpt(std::string(40, '7')), std::string(40, '7'));
     EXPECT_EQ(parseMatrix("1 2 " + std::string(1000, '7') + "x 4\n").message,
               "Row 1, column 3: \"" + std::string(40, '7') + "\xE2\x80\xA6\" is not a number that a 32-bit float holds.");

@@ -37,6 +37,10 @@ TEST(Blocks, TileTheArrayAndMatchWhatThePassesLeave)
     const std::vector<float> grey(n * n, 0.25f);
     std::uint32_t seed = 99;
     const char keys[] = "FfRrffrNS";
+    // Each block is as tall as its run repeats: one row pass leaves two, each the whole height.
+    Picture one(n, grey);
+    one.press("f");
+    EXPECT_EQ(one.session.blocks().size(), 2u);
     for (int trial = 0; trial < 300; ++trial) {
         Picture p(n, grey);
         for (int step = 0; step < 10; ++step) {

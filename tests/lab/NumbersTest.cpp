@@ -20,6 +20,9 @@ TEST(Numbers, ShortestDecimalReadsBackAndIsShortest)
     EXPECT_EQ(shortestDecimal(1.5e-8f), "1.5e-8");
     EXPECT_EQ(shortestDecimal(0.000125f), "0.000125");
     EXPECT_EQ(shortestDecimal(16777216.0f), "16777216");
+    // Blanks around a typed number are not part of it.
+    float typed = 0.0f;
+    EXPECT_TRUE(parseFloat(" \t2.5\r\n ", typed) && typed == 2.5f);
     std::uint32_t seed = 2024;
     for (int i = 0; i < 200000; ++i) {
         const std::uint32_t bits = nextRandom(seed);
@@ -86,7 +89,8 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
         EXPECT_FALSE(m.ok) << b.text;
         EXPECT_EQ(m.message.rfind(b.says, 0), 0u) << b.text << " gave " << m.message;
     }
-    // A refusal quotes a long cell short, and a text beyond the cap is not read at all.
+    // A refusal quotes at most 40 characters of a cell; a text beyond the cap is not read at all.
+    EXPECT_EQ(excerpt(std::string(40, '7')), std::string(40, '7'));
     EXPECT_EQ(parseMatrix("1 2 " + std::string(1000, '7') + "x 4\n").message,
               "Row 1, column 3: \"" + std::string(40, '7') + "\xE2\x80\xA6\" is not a number that a 32-bit float holds.");
     EXPECT_EQ(parseMatrix(std::string(matrixCharacterCap, ' ')).message.rfind("Row 1, column 1", 0), 0u);

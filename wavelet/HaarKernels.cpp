@@ -5,10 +5,14 @@
 //   inverse   d = float([s ×] x[half + k]),  a = x[k]
 //             x[2k + 1] = float(a − d),  x[2k] = float(d + a)
 //
+//   orthonormal, h = 1 / √2 (the double 0.7071067811865476):
+//   forward   x[k] = float((e + o) × h),  x[half + k] = float((e − o) × h)
+//   inverse   x[2k] = float((a + d) × h), x[2k + 1] = float((a − d) × h)
+//
 // Every sum, difference, product and quotient is taken in double from float operands and rounded to
 // float only when stored; the detail is taken from the unrounded average a, not from the stored
 // float. The normalized kernels scale only the details, by the level factor s = √half rounded to
-// float once per pass; averages are never scaled, and at half = 1 the two variants agree.
+// float once per pass; averages are never scaled, and at half = 1 they agree with the plain ones.
 //
 // Every entry is computed from its own pair alone, so the order in which pairs are taken does not
 // change a single bit; the kernels choose it for speed, within `scratch` (N / 2 floats) and a few
@@ -60,18 +64,34 @@ using Pass = HaarKernels::Pass;
 constexpr int headPairs = 32;
 
 // The step's arithmetic, stated once for one value in double and, in the WebAssembly build, for two
-// in one register's double lanes: the average of a pair, its detail (divided by s when Scaled),
-// and a stored detail as the inverse step takes it (multiplied by s and rounded when Scaled).
-template <class Double>
+// in one register's double lanes: the average of a pair (e, o), its detail (from the unrounded
+// average a: divided by s when normalized; from the pair itself in the orthonormal step), and a
+// stored detail as the inverse step takes it (multiplied by s and rounded when normalized).
+constexpr double h = 0.7071067811865476;  // 1 / √2, the orthonormal step's factor
+
+template <Normalization K, class Double>
 [[gnu::always_inline]] inline Double averageOf(Double first, Double second)
 {
-    return (first + second) * 0.5;
+    return K == Normalization::orthonormal ? (first + second) * h : (first + second) * 0.5;
 }
 
-template <bool Scaled, class Double>
-[[gnu::always_inline]] inline Double detailOf(Double a, Double o, double s)
+template <Normalization K, class Double>
+[[gnu::always_inline]] inline Double detailOf(Double a, Double e, Double o, double s)
 {
-    return Scaled ? (a - o) / s : a - o;
+    return K == Normalization::orthonormal ? (e - o) * h : K == Normalization::normalized ? (a - o) / s : a - o;
+}
+
+// The inverse step's two entries of a pair from its average a and its detail d as taken.
+template <Normalization K, class Double>
+[[gnu::always_inline]] inline Double firstOf(Double a, Double d)
+{
+    return K == Normalization::orthonormal ? (a + d) * h : d + a;
+}
+
+template <Normalization K, class Double>
+[[gnu::always_inline]] inline Double secondOf(Double a, Double d)
+{
+    return K == Normalization::orthonormal ? (a - d) * h : a - d;
 }
 
 [[gnu::always_inline]] inline double roundedToFloat(double x)
@@ -108,103 +128,106 @@ using Lanes = double __attribute__((vector_size(16)));
 }
 #endif
 
-template <bool Scaled, class Double>
+template <Normalization K, class Double>
 [[gnu::always_inline]] inline Double storedDetail(Double d, double s)
 {
-    return Scaled ? roundedToFloat(s * d) : d;
+    return K == Normalization::normalized ? roundedToFloat(s * d) : d;
 }
 
 #ifdef __wasm_simd128__
 constexpr int lanePairs = 4;
 
 // Four pairs from in[0 … 7]; the scalar loop of splitPairs, four rounds at once.
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void splitFour(const float* in, float* avg, float* det, double s)
 {
     const v128_t first = wasm_v128_load(in);
     const v128_t second = wasm_v128_load(in + 4);
     const v128_t e = wasm_i32x4_shuffle(first, second, 0, 2, 4, 6);
     const v128_t o = wasm_i32x4_shuffle(first, second, 1, 3, 5, 7);
-    const Lanes aLow = averageOf(lowHalf(e), lowHalf(o));
-    const Lanes aHigh = averageOf(highHalf(e), highHalf(o));
+    const Lanes aLow = averageOf<K>(lowHalf(e), lowHalf(o));
+    const Lanes aHigh = averageOf<K>(highHalf(e), highHalf(o));
     wasm_v128_store(avg, floatsOf(aLow, aHigh));
-    wasm_v128_store(det, floatsOf(detailOf<Scaled>(aLow, lowHalf(o), s), detailOf<Scaled>(aHigh, highHalf(o), s)));
+    wasm_v128_store(det, floatsOf(detailOf<K>(aLow, lowHalf(e), lowHalf(o), s),
+                                 detailOf<K>(aHigh, highHalf(e), highHalf(o), s)));
 }
 
 // The scalar loop of mergePairs, four rounds at once.
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void mergeFour(const float* avg, const float* det, float* out, double s)
 {
     const v128_t a = wasm_v128_load(avg);
     const v128_t stored = wasm_v128_load(det);
-    const Lanes dLow = storedDetail<Scaled>(lowHalf(stored), s);
-    const Lanes dHigh = storedDetail<Scaled>(highHalf(stored), s);
-    const v128_t odd = floatsOf(lowHalf(a) - dLow, highHalf(a) - dHigh);
-    const v128_t even = floatsOf(dLow + lowHalf(a), dHigh + highHalf(a));
+    const Lanes dLow = storedDetail<K>(lowHalf(stored), s);
+    const Lanes dHigh = storedDetail<K>(highHalf(stored), s);
+    const v128_t odd = floatsOf(secondOf<K>(lowHalf(a), dLow), secondOf<K>(highHalf(a), dHigh));
+    const v128_t even = floatsOf(firstOf<K>(lowHalf(a), dLow), firstOf<K>(highHalf(a), dHigh));
     wasm_v128_store(out, wasm_i32x4_shuffle(even, odd, 0, 4, 1, 5));
     wasm_v128_store(out + 4, wasm_i32x4_shuffle(even, odd, 2, 6, 3, 7));
 }
 
 // The scalar loop of splitRows, four rounds at once.
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void splitFourRows(float* even, float* odd, double s)
 {
     const v128_t e = wasm_v128_load(even);
     const v128_t o = wasm_v128_load(odd);
-    const Lanes aLow = averageOf(lowHalf(o), lowHalf(e));
-    const Lanes aHigh = averageOf(highHalf(o), highHalf(e));
+    const Lanes aLow = averageOf<K>(lowHalf(o), lowHalf(e));
+    const Lanes aHigh = averageOf<K>(highHalf(o), highHalf(e));
     wasm_v128_store(even, floatsOf(aLow, aHigh));
-    wasm_v128_store(odd, floatsOf(detailOf<Scaled>(aLow, lowHalf(o), s), detailOf<Scaled>(aHigh, highHalf(o), s)));
+    wasm_v128_store(odd, floatsOf(detailOf<K>(aLow, lowHalf(e), lowHalf(o), s),
+                                  detailOf<K>(aHigh, highHalf(e), highHalf(o), s)));
 }
 
 // The scalar loop of mergeRows, four rounds at once.
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void mergeFourRows(float* even, float* odd, double s)
 {
     const v128_t a = wasm_v128_load(even);
     const v128_t stored = wasm_v128_load(odd);
-    const Lanes dLow = storedDetail<Scaled>(lowHalf(stored), s);
-    const Lanes dHigh = storedDetail<Scaled>(highHalf(stored), s);
-    wasm_v128_store(odd, floatsOf(lowHalf(a) - dLow, highHalf(a) - dHigh));
-    wasm_v128_store(even, floatsOf(dLow + lowHalf(a), dHigh + highHalf(a)));
+    const Lanes dLow = storedDetail<K>(lowHalf(stored), s);
+    const Lanes dHigh = storedDetail<K>(highHalf(stored), s);
+    wasm_v128_store(odd, floatsOf(secondOf<K>(lowHalf(a), dLow), secondOf<K>(highHalf(a), dHigh)));
+    wasm_v128_store(even, floatsOf(firstOf<K>(lowHalf(a), dLow), firstOf<K>(highHalf(a), dHigh)));
 }
 #endif
 
 // Pairs in[0 … 2n − 1] into averages avg[0 … n − 1] and details det[0 … n − 1]; s divides the
-// details when Scaled.
-template <bool Scaled>
+// details when normalized.
+template <Normalization K>
 [[gnu::always_inline]] inline void splitPairs(const float* __restrict in, float* __restrict avg,
                                               float* __restrict det, int n, double s)
 {
     int k = 0;
 #ifdef __wasm_simd128__
     for (; k + lanePairs <= n; k += lanePairs)
-        splitFour<Scaled>(in + 2 * k, avg + k, det + k, s);
+        splitFour<K>(in + 2 * k, avg + k, det + k, s);
 #endif
     for (; k < n; ++k) {
+        const double e = in[2 * k];
         const double o = in[2 * k + 1];
-        const double a = averageOf<double>(in[2 * k], o);
+        const double a = averageOf<K, double>(e, o);
         avg[k] = static_cast<float>(a);
-        det[k] = static_cast<float>(detailOf<Scaled>(a, o, s));
+        det[k] = static_cast<float>(detailOf<K>(a, e, o, s));
     }
 }
 
 // Averages avg[0 … n − 1] and stored details det[0 … n − 1] back into pairs out[0 … 2n − 1]; a stored
-// detail is first multiplied by s and rounded when Scaled.
-template <bool Scaled>
+// detail is first multiplied by s and rounded when normalized.
+template <Normalization K>
 [[gnu::always_inline]] inline void mergePairs(const float* __restrict avg, const float* __restrict det,
                                               float* __restrict out, int n, double s)
 {
     int k = 0;
 #ifdef __wasm_simd128__
     for (; k + lanePairs <= n; k += lanePairs)
-        mergeFour<Scaled>(avg + k, det + k, out + 2 * k, s);
+        mergeFour<K>(avg + k, det + k, out + 2 * k, s);
 #endif
     for (; k < n; ++k) {
-        const double d = storedDetail<Scaled>(static_cast<double>(det[k]), s);
+        const double d = storedDetail<K>(static_cast<double>(det[k]), s);
         const double a = avg[k];
-        out[2 * k + 1] = static_cast<float>(a - d);
-        out[2 * k] = static_cast<float>(d + a);
+        out[2 * k + 1] = static_cast<float>(secondOf<K>(a, d));
+        out[2 * k] = static_cast<float>(firstOf<K>(a, d));
     }
 }
 
@@ -214,64 +237,65 @@ template <bool Scaled>
 }
 
 // Forward step on the row x[0 … 2 × half − 1]; tmp holds half floats.
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void forwardRow(float* x, int half, double s, float* tmp)
 {
     const int head = half < headPairs ? half : headPairs;
     float averages[headPairs];
-    splitPairs<Scaled>(x, averages, tmp, head, s);
+    splitPairs<K>(x, averages, tmp, head, s);
     copyFloats(x, averages, head);
     for (int k0 = head; k0 < half; k0 *= 2)
-        splitPairs<Scaled>(x + 2 * k0, x + k0, tmp + k0, k0, s);
+        splitPairs<K>(x + 2 * k0, x + k0, tmp + k0, k0, s);
     copyFloats(x + half, tmp, half);
 }
 
 // Inverse step on the row x[0 … 2 × half − 1]; tmp holds half floats.
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void inverseRow(float* x, int half, double s, float* tmp)
 {
     const int head = half < headPairs ? half : headPairs;
     copyFloats(tmp, x + half, half);
     for (int k0 = half / 2; k0 >= head; k0 /= 2)
-        mergePairs<Scaled>(x + k0, tmp + k0, x + 2 * k0, k0, s);
+        mergePairs<K>(x + k0, tmp + k0, x + 2 * k0, k0, s);
     float pairs[2 * headPairs];
-    mergePairs<Scaled>(x, tmp, pairs, head, s);
+    mergePairs<K>(x, tmp, pairs, head, s);
     copyFloats(x, pairs, 2 * head);
 }
 
 // Column step, forward, on entries j < n of the row pair: the average row replaces `even`, the
 // detail row `odd`.
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void splitRows(float* __restrict even, float* __restrict odd, int n, double s)
 {
     int j = 0;
 #ifdef __wasm_simd128__
     for (; j + lanePairs <= n; j += lanePairs)
-        splitFourRows<Scaled>(even + j, odd + j, s);
+        splitFourRows<K>(even + j, odd + j, s);
 #endif
     for (; j < n; ++j) {
+        const double e = even[j];
         const double o = odd[j];
-        const double a = averageOf<double>(o, even[j]);
+        const double a = averageOf<K, double>(o, e);
         even[j] = static_cast<float>(a);
-        odd[j] = static_cast<float>(detailOf<Scaled>(a, o, s));
+        odd[j] = static_cast<float>(detailOf<K>(a, e, o, s));
     }
 }
 
 // Column step, inverse, on entries j < n: the average row `even` and the stored detail row `odd`
 // become the row pair again.
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void mergeRows(float* __restrict even, float* __restrict odd, int n, double s)
 {
     int j = 0;
 #ifdef __wasm_simd128__
     for (; j + lanePairs <= n; j += lanePairs)
-        mergeFourRows<Scaled>(even + j, odd + j, s);
+        mergeFourRows<K>(even + j, odd + j, s);
 #endif
     for (; j < n; ++j) {
-        const double d = storedDetail<Scaled>(static_cast<double>(odd[j]), s);
+        const double d = storedDetail<K>(static_cast<double>(odd[j]), s);
         const double a = even[j];
-        odd[j] = static_cast<float>(a - d);
-        even[j] = static_cast<float>(d + a);
+        odd[j] = static_cast<float>(secondOf<K>(a, d));
+        even[j] = static_cast<float>(firstOf<K>(a, d));
     }
 }
 
@@ -331,88 +355,102 @@ bool leadsCycle(unsigned r, int bits)
     }
 }
 
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void forwardRowsOf(const Pass& p)
 {
     for (int i = 0; i < p.lines; ++i) {
         float* const row = p.data + static_cast<std::size_t>(i) * p.n;
-        forwardRow<Scaled>(row, p.half, p.s, p.scratch);
+        forwardRow<K>(row, p.half, p.s, p.scratch);
     }
 }
 
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void inverseRowsOf(const Pass& p)
 {
     for (int i = 0; i < p.lines; ++i) {
         float* const row = p.data + static_cast<std::size_t>(i) * p.n;
-        inverseRow<Scaled>(row, p.half, p.s, p.scratch);
+        inverseRow<K>(row, p.half, p.s, p.scratch);
     }
 }
 
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void forwardColumnsOf(const Pass& p)
 {
     for (int k = 0; k < p.half; ++k) {
         float* const even = p.data + 2 * static_cast<std::size_t>(k) * p.n;
-        splitRows<Scaled>(even, even + p.n, p.lines, p.s);
+        splitRows<K>(even, even + p.n, p.lines, p.s);
     }
     permuteRows(p.data, p.n, log2Of(2 * p.half), p.lines, true, p.scratch);
 }
 
-template <bool Scaled>
+template <Normalization K>
 [[gnu::always_inline]] inline void inverseColumnsOf(const Pass& p)
 {
     permuteRows(p.data, p.n, log2Of(2 * p.half), p.lines, false, p.scratch);
     for (int k = 0; k < p.half; ++k) {
         float* const even = p.data + 2 * static_cast<std::size_t>(k) * p.n;
-        mergeRows<Scaled>(even, even + p.n, p.lines, p.s);
+        mergeRows<K>(even, even + p.n, p.lines, p.s);
+    }
+}
+
+// The four loops, each for the normalization of its pass.
+enum class Loop { forwardRows, inverseRows, forwardColumns, inverseColumns };
+
+template <Loop L, Normalization K>
+[[gnu::always_inline]] inline void loopOf(const Pass& p)
+{
+    if constexpr (L == Loop::forwardRows)
+        forwardRowsOf<K>(p);
+    else if constexpr (L == Loop::inverseRows)
+        inverseRowsOf<K>(p);
+    else if constexpr (L == Loop::forwardColumns)
+        forwardColumnsOf<K>(p);
+    else
+        inverseColumnsOf<K>(p);
+}
+
+template <Loop L>
+[[gnu::always_inline]] inline void byNormalization(const Pass& p)
+{
+    switch (p.normalization) {
+    case Normalization::plain: loopOf<L, Normalization::plain>(p); break;
+    case Normalization::normalized: loopOf<L, Normalization::normalized>(p); break;
+    case Normalization::orthonormal: loopOf<L, Normalization::orthonormal>(p); break;
     }
 }
 
 // Each variant's entry points: the whole pass, loops inlined, compiled for that variant's set.
 
-void forwardRowsBaseline(const Pass& p) { p.scaled ? forwardRowsOf<true>(p) : forwardRowsOf<false>(p); }
-void inverseRowsBaseline(const Pass& p) { p.scaled ? inverseRowsOf<true>(p) : inverseRowsOf<false>(p); }
-void forwardColumnsBaseline(const Pass& p) { p.scaled ? forwardColumnsOf<true>(p) : forwardColumnsOf<false>(p); }
-void inverseColumnsBaseline(const Pass& p) { p.scaled ? inverseColumnsOf<true>(p) : inverseColumnsOf<false>(p); }
+void forwardRowsBaseline(const Pass& p) { byNormalization<Loop::forwardRows>(p); }
+void inverseRowsBaseline(const Pass& p) { byNormalization<Loop::inverseRows>(p); }
+void forwardColumnsBaseline(const Pass& p) { byNormalization<Loop::forwardColumns>(p); }
+void inverseColumnsBaseline(const Pass& p) { byNormalization<Loop::inverseColumns>(p); }
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 // GCC names the x86-64 levels both in target attributes and in __builtin_cpu_supports, whose
 // check includes the operating system's support for the wider registers.
 #define HAAR_WIDE_VARIANTS 1
 
-[[gnu::target("arch=x86-64-v3")]] void forwardRowsV3(const Pass& p)
-{
-    p.scaled ? forwardRowsOf<true>(p) : forwardRowsOf<false>(p);
-}
-[[gnu::target("arch=x86-64-v3")]] void inverseRowsV3(const Pass& p)
-{
-    p.scaled ? inverseRowsOf<true>(p) : inverseRowsOf<false>(p);
-}
+[[gnu::target("arch=x86-64-v3")]] void forwardRowsV3(const Pass& p) { byNormalization<Loop::forwardRows>(p); }
+[[gnu::target("arch=x86-64-v3")]] void inverseRowsV3(const Pass& p) { byNormalization<Loop::inverseRows>(p); }
 [[gnu::target("arch=x86-64-v3")]] void forwardColumnsV3(const Pass& p)
 {
-    p.scaled ? forwardColumnsOf<true>(p) : forwardColumnsOf<false>(p);
+    byNormalization<Loop::forwardColumns>(p);
 }
 [[gnu::target("arch=x86-64-v3")]] void inverseColumnsV3(const Pass& p)
 {
-    p.scaled ? inverseColumnsOf<true>(p) : inverseColumnsOf<false>(p);
+    byNormalization<Loop::inverseColumns>(p);
 }
 
-[[gnu::target("arch=x86-64-v4")]] void forwardRowsV4(const Pass& p)
-{
-    p.scaled ? forwardRowsOf<true>(p) : forwardRowsOf<false>(p);
-}
-[[gnu::target("arch=x86-64-v4")]] void inverseRowsV4(const Pass& p)
-{
-    p.scaled ? inverseRowsOf<true>(p) : inverseRowsOf<false>(p);
-}
+[[gnu::target("arch=x86-64-v4")]] void forwardRowsV4(const Pass& p) { byNormalization<Loop::forwardRows>(p); }
+[[gnu::target("arch=x86-64-v4")]] void inverseRowsV4(const Pass& p) { byNormalization<Loop::inverseRows>(p); }
 [[gnu::target("arch=x86-64-v4")]] void forwardColumnsV4(const Pass& p)
 {
-    p.scaled ? forwardColumnsOf<true>(p) : forwardColumnsOf<false>(p);
+    byNormalization<Loop::forwardColumns>(p);
 }
 [[gnu::target("arch=x86-64-v4")]] void inverseColumnsV4(const Pass& p)
 {
-    p.scaled ? inverseColumnsOf<true>(p) : inverseColumnsOf<false>(p);
+    byNormalization<Loop::inverseColumns>(p);
 }
 #endif
 

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+enum class Normalization;
+
 // The loops of the transform's passes, compiled once per instruction set the program may meet
 // (on x86-64: the baseline every such processor has, x86-64-v3 with AVX2 and x86-64-v4 with
 // AVX-512). Every variant gives the same bytes; the widest one this processor runs is chosen once,
@@ -10,15 +12,16 @@
 struct HaarKernels {
     // One level of the Haar step over lines 0 … lines − 1 of the n × n row-major array `data`:
     // a forward pass turns the first 2 × half entries of each line into half averages and half
-    // details, an inverse pass the other way. The details are divided by s (forward) or multiplied
-    // by it (inverse) when `scaled`. `scratch` is room for the pass: n / 2 floats.
+    // details, an inverse pass the other way. When normalized, the details are divided by s
+    // (forward) or multiplied by it (inverse); the orthonormal step scales averages and details
+    // by 1 / √2 instead. `scratch` is room for the pass: n / 2 floats.
     struct Pass {
         float* data;
         std::size_t n;
         int lines;
         int half;
         double s;
-        bool scaled;
+        Normalization normalization;
         float* scratch;
     };
 

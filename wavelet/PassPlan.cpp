@@ -10,13 +10,13 @@ int Pass::lengthAfter() const
 bool Pass::operator==(const Pass& other) const
 {
     return direction == other.direction && forward == other.forward && length == other.length &&
-           count == other.count && normalized == other.normalized;
+           count == other.count && normalization == other.normalization;
 }
 
 DriverState driverState(const WaveletTransform& transform)
 {
     return {transform.getSize(), transform.getRowLength(), transform.getColumnLength(),
-            transform.isStandard(), transform.isNormalized()};
+            transform.isStandard(), transform.getNormalization()};
 }
 
 int log2Of(int powerOfTwo)
@@ -28,14 +28,14 @@ int log2Of(int powerOfTwo)
 }
 
 std::optional<Pass> PassPlan::kernelCall(const DriverState& state, Direction direction, bool forward,
-                                         bool normalized, int count)
+                                         Normalization normalization, int count)
 {
     const int now = direction == Direction::rows ? state.rowLength : state.columnLength;
     const int length = forward ? now : 2 * now;
     if (length < 2 || (!forward && length > state.size))
         return std::nullopt;
     const int lines = count < 0 ? 0 : (count > state.size ? state.size : count);
-    return Pass{direction, forward, length, lines, normalized};
+    return Pass{direction, forward, length, lines, normalization};
 }
 
 // The non-standard loops test both conditions before each pair of passes and always make the pair
@@ -96,7 +96,7 @@ PassPlan::PassPlan(const DriverState& start, Driver driver) : state(start)
 
 bool PassPlan::add(Direction direction, bool forward, int count)
 {
-    const std::optional<Pass> pass = kernelCall(state, direction, forward, state.normalized, count);
+    const std::optional<Pass> pass = kernelCall(state, direction, forward, state.normalization, count);
     if (!pass || used == capacity)
         return false;
     passes[used++] = *pass;

@@ -12,6 +12,11 @@ class WaveletTransform;
 
 enum class Direction { rows, columns };
 
+// How a pass treats its pair: the desktop's two kinds, averages and differences halved (plain)
+// or with the details further divided by the level factor (normalized), and the page's third,
+// the orthonormal Haar step with h = 1 / √2.
+enum class Normalization { plain, normalized, orthonormal };
+
 // One kernel call: a forward pass over the first `length` entries (its direction's length before
 // it) of lines 0 … count − 1, or an inverse pass that rebuilds the first `length` entries (its
 // direction's inverse length) of those lines.
@@ -20,7 +25,7 @@ struct Pass {
     bool forward;
     int length;
     int count;
-    bool normalized;
+    Normalization normalization;
 
     // The direction's (forward) length once the pass is made.
     int lengthAfter() const;
@@ -33,7 +38,7 @@ struct DriverState {
     int rowLength;
     int columnLength;
     bool standard;
-    bool normalized;
+    Normalization normalization;
 };
 
 DriverState driverState(const WaveletTransform& transform);
@@ -54,7 +59,7 @@ public:
     // 0 … size), if it has anything to do: a forward pass needs two entries, an inverse pass room
     // to double within the side.
     static std::optional<Pass> kernelCall(const DriverState& state, Direction direction, bool forward,
-                                          bool normalized, int count);
+                                          Normalization normalization, int count);
 
     const Pass* begin() const;
     const Pass* end() const;

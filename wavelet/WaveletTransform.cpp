@@ -25,7 +25,7 @@ float levelFactor(int half)
 
 WaveletTransform::WaveletTransform()
     : size(0), rowLength(0), columnLength(0), rowInverseLength(0), columnInverseLength(0),
-      data(nullptr), scratch(nullptr), standard(false), normalized(false)
+      data(nullptr), scratch(nullptr), standard(false), normalization(Normalization::plain)
 {
 }
 
@@ -94,12 +94,22 @@ void WaveletTransform::setStandard(bool value)
 
 bool WaveletTransform::isNormalized() const
 {
-    return normalized;
+    return normalization == Normalization::normalized;
 }
 
 void WaveletTransform::setNormalized(bool value)
 {
-    normalized = value;
+    normalization = value ? Normalization::normalized : Normalization::plain;
+}
+
+Normalization WaveletTransform::getNormalization() const
+{
+    return normalization;
+}
+
+void WaveletTransform::setNormalization(Normalization value)
+{
+    normalization = value;
 }
 
 void WaveletTransform::release()
@@ -145,7 +155,7 @@ void WaveletTransform::make(const Pass& planned)
     const HaarKernels& kernels = HaarKernels::active();
     const bool rows = planned.direction == Direction::rows;
     const HaarKernels::Pass pass{data, static_cast<std::size_t>(size), planned.count, planned.length / 2,
-                                 levelFactor(planned.length / 2), planned.normalized, scratch};
+                                 levelFactor(planned.length / 2), planned.normalization, scratch};
     if (planned.forward)
         (rows ? kernels.forwardRows : kernels.forwardColumns)(pass);
     else
@@ -157,7 +167,8 @@ void WaveletTransform::make(const Pass& planned)
 
 void WaveletTransform::kernelCall(Direction direction, bool forward, bool scaled, int count)
 {
-    if (const std::optional<Pass> pass = PassPlan::kernelCall(driverState(*this), direction, forward, scaled, count))
+    const Normalization kind = scaled ? Normalization::normalized : Normalization::plain;
+    if (const std::optional<Pass> pass = PassPlan::kernelCall(driverState(*this), direction, forward, kind, count))
         make(*pass);
 }
 

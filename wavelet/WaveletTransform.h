@@ -2,6 +2,7 @@
 
 enum class Direction;
 enum class Driver;
+enum class Normalization;
 struct Pass;
 
 // The N × N coefficient array of the 2-D Haar transform, worked on in place, with the
@@ -34,11 +35,15 @@ public:
     void setStandard(bool value);
     bool isNormalized() const;
     void setNormalized(bool value);
+    // The three kinds of pass (PassPlan.h): isNormalized is true for `normalized` alone, and
+    // setNormalized chooses between plain and normalized. The desktop knows only those two.
+    Normalization getNormalization() const;
+    void setNormalization(Normalization value);
 
     // Frees both arrays and forgets size and lengths; the flags stay. Safe to call at any time.
     void release();
 
-    // Drivers: read both flags once on entry and choose kernels from the four lengths.
+    // Drivers: read the arrangement and the normalization once on entry and choose kernels from the four lengths.
     void decompose();
     void reconstruct();
     void decomposeStep();
@@ -76,5 +81,5 @@ private:
     float* data;
     float* scratch;
     bool standard;
-    bool normalized;
+    Normalization normalization;
 };

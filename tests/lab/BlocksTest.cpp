@@ -113,7 +113,7 @@ TEST(Blocks, AutomaticScaleShowsThe99thPercentileDetailAsWhite)
         values[i] = static_cast<float>(i % 100 + 1);
     values[0] = 1000.0f;
     PassLog log;
-    log.record({Direction::rows, true, n, n, false});
+    log.record({Direction::rows, true, n, n, Normalization::plain});
     // The right half is row details: 128 values; their 99th percentile by nearest rank is the
     // 127th smallest.
     std::vector<float> details;

@@ -21,12 +21,15 @@ constexpr int N = 512;
 constexpr double roundTripTolerance = 2e-6;
 
 // A pass over the first `length` entries of lines 0 … count − 1.
-Pass row(int length, int count, bool scaled = false) { return {Direction::rows, true, length, count, scaled}; }
-Pass column(int length, int count, bool scaled = false) { return {Direction::columns, true, length, count, scaled}; }
-Pass inverseRow(int length, int count, bool scaled = false) { return {Direction::rows, false, length, count, scaled}; }
-Pass inverseColumn(int length, int count, bool scaled = false)
+using Kind = Normalization;
+constexpr Kind plain = Normalization::plain;
+
+Pass row(int length, int count, Kind kind = plain) { return {Direction::rows, true, length, count, kind}; }
+Pass column(int length, int count, Kind kind = plain) { return {Direction::columns, true, length, count, kind}; }
+Pass inverseRow(int length, int count, Kind kind = plain) { return {Direction::rows, false, length, count, kind}; }
+Pass inverseColumn(int length, int count, Kind kind = plain)
 {
-    return {Direction::columns, false, length, count, scaled};
+    return {Direction::columns, false, length, count, kind};
 }
 
 Passes operator+(Passes a, const Passes& b)
@@ -36,40 +39,40 @@ Passes operator+(Passes a, const Passes& b)
 }
 
 // Standard: all row levels, then all column levels, every pass over all N lines.
-Passes standardForward(bool scaled = false)
+Passes standardForward(Kind kind = plain)
 {
     Passes passes;
     for (int length = N; length >= 2; length /= 2)
-        passes.push_back(row(length, N, scaled));
+        passes.push_back(row(length, N, kind));
     for (int length = N; length >= 2; length /= 2)
-        passes.push_back(column(length, N, scaled));
+        passes.push_back(column(length, N, kind));
     return passes;
 }
 
-Passes standardInverse(bool scaled = false)
+Passes standardInverse(Kind kind = plain)
 {
     Passes passes;
     for (int length = 2; length <= N; length *= 2)
-        passes.push_back(inverseColumn(length, N, scaled));
+        passes.push_back(inverseColumn(length, N, kind));
     for (int length = 2; length <= N; length *= 2)
-        passes.push_back(inverseRow(length, N, scaled));
+        passes.push_back(inverseRow(length, N, kind));
     return passes;
 }
 
 // Non-standard levels on the block of side L = N, N / 2, …, 2: rows then columns.
-Passes levelsForward(bool scaled = false)
+Passes levelsForward(Kind kind = plain)
 {
     Passes passes;
     for (int length = N; length >= 2; length /= 2)
-        passes = passes + Passes{row(length, length, scaled), column(length, length, scaled)};
+        passes = passes + Passes{row(length, length, kind), column(length, length, kind)};
     return passes;
 }
 
-Passes levelsInverse(bool scaled = false)
+Passes levelsInverse(Kind kind = plain)
 {
     Passes passes;
     for (int length = 2; length <= N; length *= 2)
-        passes = passes + Passes{inverseColumn(length, length, scaled), inverseRow(length, length, scaled)};
+        passes = passes + Passes{inverseColumn(length, length, kind), inverseRow(length, length, kind)};
     return passes;
 }
 
@@ -86,7 +89,8 @@ bool holdsReplay(const WaveletTransform& t, const Passes& passes)
     replay.setSize(N);
     replay.setData(image().data());
     for (const Pass& pass : passes)
-        run(replay, {pass.direction == Direction::rows, pass.forward, pass.normalized, pass.count});
+        run(replay, {pass.direction == Direction::rows, pass.forward,
+                     pass.normalization == Normalization::normalized, pass.count});
     return std::memcmp(t.getData(), replay.getData(), image().size() * sizeof(float)) == 0;
 }
 
@@ -179,47 +183,56 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"StandardDecomposeNonStandardReconstruct", "sFsR", standardForward() + levelsInverse(), start},
         Scenario{"FirstLevelBothPassesUndoneStandard", "ffsrr",
                  {row(512, 512), column(512, 512), inverseColumn(512, 512), inverseRow(512, 512)}, start},
-        Scenario{"NormalizationSwitchedBeforeReconstruct", "nFnR", levelsForward(true) + levelsInverse(), start},
+        Scenario{"NormalizationSwitchedBeforeReconstruct", "nFnR", levelsForward(Normalization::normalized) + levelsInverse(), start},
         Scenario{"NothingLeftToDecomposeNonStandard", "FFf", levelsForward(), full},
         Scenario{"NothingLeftToDecomposeStandard", "sFFf", standardForward(), full},
         Scenario{"NothingToReconstructNonStandard", "Rr", {}, start},
         Scenario{"NothingToReconstructStandard", "sRr", {}, start}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Full drivers and single steps, in all four modes, each way, on the image: the drivers make the
-// kernel passes of the mode, and the reconstruction undoes the decomposition up to rounding.
-using Mode = std::tuple<bool /*standard*/, bool /*normalized*/, bool /*steps*/>;
+// Full drivers and single steps, in all six modes, each way, on the image: the drivers make the
+// kernel passes of the mode, and the reconstruction undoes the decomposition up to rounding. The
+// orthonormal passes have no kernel of their own on the transform to replay them with; their
+// values are held to an independent model by the reference test.
+using Mode = std::tuple<bool /*standard*/, Normalization, bool /*steps*/>;
 
 class RoundTrip : public ::testing::TestWithParam<Mode> {};
 
 TEST_P(RoundTrip, RestoresTheImage)
 {
-    const auto [standard, normalized, steps] = GetParam();
+    const auto [standard, kind, steps] = GetParam();
     WaveletTransform t;
     t.setSize(N);
     t.setData(image().data());
     t.setStandard(standard);
-    t.setNormalized(normalized);
-    const Passes forward = standard ? standardForward(normalized) : levelsForward(normalized);
-    const Passes inverse = standard ? standardInverse(normalized) : levelsInverse(normalized);
+    t.setNormalization(kind);
+    const Passes forward = standard ? standardForward(kind) : levelsForward(kind);
+    const Passes inverse = standard ? standardInverse(kind) : levelsInverse(kind);
+    const bool replayable = kind != Normalization::orthonormal;
 
-    ASSERT_TRUE(applyCommands(t, steps ? std::string(18, 'f') : "F"));
+    EXPECT_EQ(planned(t, steps ? std::string(18, 'f') : "F"), forward);
     EXPECT_EQ(lengths(t), full);
-    EXPECT_TRUE(holdsReplay(t, forward));
+    EXPECT_TRUE(!replayable || holdsReplay(t, forward));
     EXPECT_GT(largestDifference(t.getData(), image()), 0.1);
 
-    ASSERT_TRUE(applyCommands(t, steps ? std::string(18, 'r') : "R"));
+    EXPECT_EQ(planned(t, steps ? std::string(18, 'r') : "R"), inverse);
     EXPECT_EQ(lengths(t), start);
-    EXPECT_TRUE(holdsReplay(t, forward + inverse));
+    EXPECT_TRUE(!replayable || holdsReplay(t, forward + inverse));
     EXPECT_LE(largestDifference(t.getData(), image()), roundTripTolerance);
 }
 
+std::string modeName(const ::testing::TestParamInfo<Mode>& info)
+{
+    static const char* const kinds[] = {"Plain", "Normalized", "Orthonormal"};
+    return std::string(std::get<0>(info.param) ? "Standard" : "NonStandard") +
+           kinds[static_cast<int>(std::get<1>(info.param))] + (std::get<2>(info.param) ? "Steps" : "Full");
+}
+
 INSTANTIATE_TEST_SUITE_P(AllModes, RoundTrip,
-                         ::testing::Combine(::testing::Bool(), ::testing::Bool(), ::testing::Bool()),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param) ? "Standard" : "NonStandard") +
-                                    (std::get<1>(info.param) ? "Normalized" : "Plain") +
-                                    (std::get<2>(info.param) ? "Steps" : "Full");
-                         });
+                         ::testing::Combine(::testing::Bool(),
+                                            ::testing::Values(Normalization::plain, Normalization::normalized,
+                                                              Normalization::orthonormal),
+                                            ::testing::Bool()),
+                         modeName);
 
 } // namespace

@@ -6,12 +6,16 @@ only when stored. Forward pass over the first L entries of a line, half = L / 2:
 Inverse pass over the first M entries, half = M / 2:
     d = x[half + k]                                                   [normalized: d = f32(s * d)]
     x[2k + 1] = f32(a - d),  x[2k] = f32(d + a)
-with s = f32(sqrt(half)). The array is indexed [row][column], row 0 at the bottom.
+with s = f32(sqrt(half)). Orthonormal, with H = 1 / sqrt 2 as a float64:
+    x[k] = f32((e + o) * H),  x[half + k] = f32((e - o) * H)
+    x[2k] = f32((a + d) * H),  x[2k + 1] = f32((a - d) * H)
+The array is indexed [row][column], row 0 at the bottom.
 """
 
 import numpy as np
 
 F32 = np.float32
+H = 0.7071067811865476
 
 
 def level_factor(half):
@@ -23,8 +27,17 @@ class Model:
         self.x = np.array(image, dtype=F32)
         self.n = self.x.shape[0]
         self.row_length = self.column_length = self.n
-        self.standard = self.normalized = False
+        self.standard = False
+        self.normalization = "plain"
         self.scale = F32(1.0)
+
+    @property
+    def normalized(self):
+        return self.normalization == "normalized"
+
+    @normalized.setter
+    def normalized(self, on):
+        self.normalization = "normalized" if on else "plain"
 
     # One pass over lines 0 … count − 1; `lines` views the array so that a line is a row.
     def _forward(self, lines, length, count):
@@ -33,8 +46,11 @@ class Model:
         half = length // 2
         block = lines[:count, :length].astype(np.float64)
         e, o = block[:, 0::2], block[:, 1::2]
-        a = (e + o) * 0.5
-        d = (a - o) / level_factor(half) if self.normalized else a - o
+        if self.normalization == "orthonormal":
+            a, d = (e + o) * H, (e - o) * H
+        else:
+            a = (e + o) * 0.5
+            d = (a - o) / level_factor(half) if self.normalized else a - o
         lines[:count, :half] = a.astype(F32)
         lines[:count, half:length] = d.astype(F32)
         return True
@@ -49,8 +65,9 @@ class Model:
         if self.normalized:
             d = (level_factor(half) * d.astype(np.float64)).astype(F32)
         d = d.astype(np.float64)
-        lines[:count, 1:m:2] = (a - d).astype(F32)
-        lines[:count, 0:m:2] = (d + a).astype(F32)
+        factor = H if self.normalization == "orthonormal" else 1.0
+        lines[:count, 1:m:2] = ((a - d) * factor).astype(F32)
+        lines[:count, 0:m:2] = ((d + a) * factor).astype(F32)
         return True
 
     def forward_rows(self, count):
@@ -128,7 +145,10 @@ class Model:
         elif char == "r":
             self.reconstruct_step()
         elif char in "Nn":
-            self.normalized = not self.normalized
+            # Between plain and normalized; from orthonormal to plain.
+            self.normalized = self.normalization == "plain"
+        elif char == "O":
+            self.normalization = "orthonormal"
         elif char in "Ss":
             self.standard = not self.standard
         elif char == "B":

@@ -1,6 +1,7 @@
 // Test tool: reads an N × N array of 32-bit floats (raw, native byte order, row-major, row 0
 // first), loads it into a WaveletTransform, applies command letters as the viewer's keys would
-// (F f R r drivers, N n S s mode toggles) and writes the array back in the same raw form.
+// (F f R r drivers, N n S s mode toggles, O orthonormal passes) and writes the array back in the
+// same raw form.
 //
 //   wavelet_apply N input.raw COMMANDS output.raw
 //

@@ -81,6 +81,14 @@ Command Command::set(int row, int column, float value)
     return c;
 }
 
+Command Command::normalize(Normalization kind)
+{
+    Command c;
+    c.kind = Kind::normalization;
+    c.normalization = kind;
+    return c;
+}
+
 Command Command::of(Kind kind)
 {
     Command c;
@@ -100,6 +108,8 @@ bool Command::valid() const
         return value > 0.0f && std::isfinite(value);
     case Kind::set:
         return row >= 0 && column >= 0 && std::isfinite(value);
+    case Kind::normalization:
+        return normalizationName(normalization)[0] != '\0';
     case Kind::autoScale:
     case Kind::reset:
         return true;
@@ -110,7 +120,7 @@ bool Command::valid() const
 bool Command::operator==(const Command& other) const
 {
     return kind == other.kind && key == other.key && number == other.number && row == other.row &&
-           column == other.column;
+           column == other.column && normalization == other.normalization;
 }
 
 bool parseCommand(const std::string& text, Command& command)
@@ -129,6 +139,8 @@ bool parseCommand(const std::string& text, Command& command)
         command = Command::keep(std::strtod(parts[1].c_str(), nullptr));
     else if (parts[0] == "scale" && parts.size() == 2 && parseFloat(parts[1], value))
         command = Command::scale(value);
+    else if (parts[0] == "norm" && parts.size() == 2 && parseNormalization(parts[1], command.normalization))
+        command = Command::normalize(command.normalization);
     else if (parts[0] == "set" && parts.size() == 4 && parseWhole(parts[1], command.row) &&
              parseWhole(parts[2], command.column) && parseFloat(parts[3], value))
         command = Command::set(command.row, command.column, value);
@@ -150,12 +162,34 @@ std::string commandText(const Command& command)
     case Command::Kind::set:
         return "set:" + std::to_string(command.row) + ":" + std::to_string(command.column) + ":" +
                shortestDecimal(value);
+    case Command::Kind::normalization:
+        return std::string("norm:") + normalizationName(command.normalization);
     case Command::Kind::autoScale:
         return "auto";
     case Command::Kind::reset:
         return "reset";
     }
     return "";
+}
+
+const char* normalizationName(Normalization kind)
+{
+    switch (kind) {
+    case Normalization::plain: return "plain";
+    case Normalization::normalized: return "normalized";
+    case Normalization::orthonormal: return "orthonormal";
+    }
+    return "";
+}
+
+bool parseNormalization(const std::string& name, Normalization& kind)
+{
+    for (const Normalization each : {Normalization::plain, Normalization::normalized, Normalization::orthonormal})
+        if (name == normalizationName(each)) {
+            kind = each;
+            return true;
+        }
+    return false;
 }
 
 const std::vector<KeyLetter>& keyLetters()

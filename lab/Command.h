@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PassPlan.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -10,14 +12,16 @@
 //   F f R r N n S s B b     a key of the viewer (keyLetters says what each does)
 //   keep:<percent>          keep the largest, 0 < percent <= 100
 //   scale:<value>           a positive scale that a 32-bit float holds
-//   auto                    the automatic scale
+//   auto                    the automatic scale, which then follows every command
 //   reset                   back to the start
 //   set:<row>:<column>:<value>   one cell of a matrix
+//   norm:<kind>             the passes' normalization: plain, normalized or orthonormal
 struct Command {
-    enum class Kind { key, keep, scale, autoScale, reset, set };
+    enum class Kind { key, keep, scale, autoScale, reset, set, normalization };
 
     Kind kind = Kind::reset;
     char key = 0;
+    Normalization normalization = Normalization::plain;
     // The percent of keep (a double, as typed); the float of scale and set.
     double number = 0.0;
     int row = 0;
@@ -27,6 +31,7 @@ struct Command {
     static Command keep(double percent);
     static Command scale(float value);
     static Command set(int row, int column, float value);
+    static Command normalize(Normalization kind);
     static Command of(Kind kind);
 
     // True when the numbers are those a command of its kind may have (the letter a key's, the
@@ -39,6 +44,10 @@ struct Command {
 bool parseCommand(const std::string& text, Command& command);
 // The text of a valid command, the shortest that reads back to the same numbers.
 std::string commandText(const Command& command);
+
+// The name of a normalization as the page and its links write it, and back.
+const char* normalizationName(Normalization kind);
+bool parseNormalization(const std::string& name, Normalization& kind);
 
 // The viewer's keys, in the order the page shows them, with what each does.
 struct KeyLetter {

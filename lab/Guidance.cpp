@@ -1,5 +1,7 @@
 #include "Guidance.h"
 
+#include "Command.h"
+
 #include <cctype>
 #include <string>
 
@@ -113,12 +115,19 @@ std::string nextFullInverse(const DriverState& state, const PassLog& log)
 std::string reason(const DriverState& state, const PassLog& log, unsigned char key,
                    const Outcome& wrong)
 {
-    DriverState otherScale = state;
-    otherScale.normalized = !state.normalized;
-    if (keyUndoes(otherScale, log, key))
-        return std::string("the passes in effect were made with ") +
-               (state.normalized ? "plain" : "normalized") + " details and the kernels are now " +
-               (state.normalized ? "normalized" : "plain") + " (N switches back)";
+    for (const Normalization other : {Normalization::plain, Normalization::normalized, Normalization::orthonormal}) {
+        DriverState otherKind = state;
+        otherKind.normalization = other;
+        if (other == state.normalization || !keyUndoes(otherKind, log, key))
+            continue;
+        // N goes from plain to normalized and from either of the others to plain.
+        const bool byN = other == (state.normalization == Normalization::plain ? Normalization::normalized
+                                                                               : Normalization::plain);
+        return std::string("the passes in effect were made with ") + normalizationName(other) +
+               " details and the kernels are now " + normalizationName(state.normalization) +
+               (byN ? " (N switches back)" : " (choose " + std::string(normalizationName(other)) +
+                                                 " under Normalization)");
+    }
     DriverState otherArrangement = state;
     otherArrangement.standard = !state.standard;
     if (keyUndoes(otherArrangement, log, key))

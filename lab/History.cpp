@@ -33,8 +33,8 @@ bool Snapshot::operator==(const Snapshot& other) const
     return size == other.size && values->size() == other.values->size() &&
            std::memcmp(values->data(), other.values->data(), values->size() * sizeof(float)) == 0 &&
            rowLength == other.rowLength && columnLength == other.columnLength &&
-           standard == other.standard && normalized == other.normalized &&
-           sameBits(scale, other.scale) && record == other.record;
+           standard == other.standard && normalization == other.normalization &&
+           sameBits(scale, other.scale) && automaticScale == other.automaticScale && record == other.record;
 }
 
 std::size_t Snapshot::ownBytes() const

@@ -25,7 +25,8 @@ struct Record {
     bool operator==(const Record& other) const;
 };
 
-// One whole state of a session: every float, the lengths, both flags, the scale and its record.
+// One whole state of a session: every float, the lengths, the arrangement and normalization, the
+// scale and whether it follows the commands automatically, and its record.
 // The floats are shared with the states next to it while no command changes them.
 struct Snapshot {
     int size = 0;
@@ -33,8 +34,9 @@ struct Snapshot {
     int rowLength = 0;
     int columnLength = 0;
     bool standard = false;
-    bool normalized = false;
+    Normalization normalization = Normalization::plain;
     float scale = 1.0f;
+    bool automaticScale = false;
     Record record;
 
     // Bit for bit, the scale and the floats included.

@@ -6,7 +6,9 @@ bool undoes(const Pass& inverse, const Pass& forward)
 {
     return !inverse.forward && forward.forward && inverse.direction == forward.direction &&
            inverse.length == forward.length && inverse.count == forward.count &&
-           (inverse.normalized == forward.normalized || forward.length == 2);
+           (inverse.normalization == forward.normalization ||
+            (forward.length == 2 && inverse.normalization != Normalization::orthonormal &&
+             forward.normalization != Normalization::orthonormal));
 }
 
 std::vector<Pass> plannedPasses(DriverState& state, unsigned char key)

@@ -12,7 +12,8 @@
 // it) of lines 0 … count − 1 is undone exactly only by the inverse pass of the same direction that
 // rebuilds the same `length` entries (its inverse length) of the same `count` lines, with the same
 // normalization, while it is the latest pass in effect. At length 2 the level factor is 1, so
-// there the normalization does not matter.
+// there plain and normalized passes are the same; an orthonormal pass differs from both at every
+// length.
 
 // True when the inverse pass `inverse` undoes the forward pass `forward`.
 bool undoes(const Pass& inverse, const Pass& forward);

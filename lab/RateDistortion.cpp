@@ -22,12 +22,14 @@ void markFullyDecomposed(WaveletTransform& transform)
 
 bool RateDistortion::isStandard(int mode)
 {
-    return mode >= 2;
+    return mode >= 4 ? mode == 5 : mode >= 2;
 }
 
-bool RateDistortion::isNormalized(int mode)
+Normalization RateDistortion::normalization(int mode)
 {
-    return mode % 2 == 1;
+    if (mode >= 4)
+        return Normalization::orthonormal;
+    return mode % 2 == 1 ? Normalization::normalized : Normalization::plain;
 }
 
 const std::vector<double>& RateDistortion::shares()
@@ -90,7 +92,7 @@ double RateDistortion::psnr(int whichMode, std::size_t whichShare) const
 void RateDistortion::prepareMode()
 {
     transform.setStandard(isStandard(mode));
-    transform.setNormalized(isNormalized(mode));
+    transform.setNormalization(normalization(mode));
     transform.setData(picture.data());
     transform.decompose();
     const float* data = transform.getData();

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "PassPlan.h"
 #include "WaveletTransform.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-// The rate–distortion data of a picture: for each of the four modes and each share of a fixed
+// The rate–distortion data of a picture: for each of the six modes and each share of a fixed
 // list, the PSNR against the picture of what a full decomposition in that mode, keep-the-largest at
 // that share (Compression.h's exact budget) and a full reconstruction in the same mode leave.
 //
@@ -17,10 +18,10 @@
 class RateDistortion {
 public:
     // In this order in every table: plain non-standard, normalized non-standard, plain standard,
-    // normalized standard.
-    static constexpr int kModeCount = 4;
+    // normalized standard, orthonormal non-standard, orthonormal standard.
+    static constexpr int kModeCount = 6;
     static bool isStandard(int mode);
-    static bool isNormalized(int mode);
+    static Normalization normalization(int mode);
 
     // The shares in %, increasing from 0.1 to 100, about seven to a decade so that the curves are
     // smooth on a logarithmic axis, with 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50 and 100 among them.

@@ -101,6 +101,7 @@ void Session::startAt(const float* values, int size)
         transform.setSize(size);
     transform.setData(values);
     valuesKept.reset();
+    scaleFollows = false;
     record.start = std::make_shared<const std::vector<float>>(values, values + entries(size));
     record.log.clear();
     record.keptMask.reset();
@@ -159,17 +160,28 @@ int Session::run(const Command& command)
     case Command::Kind::scale:
         return changing(command, [&] {
             scaleValue = static_cast<float>(command.number);
+            scaleFollows = false;
             return true;
         });
     case Command::Kind::autoScale:
+        // changing() sets the scale itself while the automatic scale is on.
         return changing(command, [&] {
-            scaleValue = automaticScale(transform.getData(), size(), blocks(), matrix);
+            scaleFollows = true;
             return true;
         });
     case Command::Kind::reset:
         return changing(command, [&] {
             transform.setData(record.start->data());
+            transform.setStandard(false);
+            transform.setNormalization(Normalization::plain);
+            scaleValue = 1.0f;
+            scaleFollows = false;
             record.log.clear();
+            return true;
+        });
+    case Command::Kind::normalization:
+        return changing(command, [&] {
+            transform.setNormalization(command.normalization);
             return true;
         });
     case Command::Kind::set:
@@ -196,7 +208,13 @@ bool Session::pass(char key)
     const std::vector<Pass> passes = plannedPasses(planned, static_cast<unsigned char>(key));
     if (!passes.empty())
         valuesKept.reset();
-    applyKey(transform, scaleValue, static_cast<unsigned char>(key));
+    if (key == 'N' || key == 'n')
+        // As the desktop's N between plain and normalized; from orthonormal back to plain.
+        transform.setNormalized(transform.getNormalization() == Normalization::plain);
+    else
+        applyKey(transform, scaleValue, static_cast<unsigned char>(key));
+    if (key == 'B' || key == 'b')
+        scaleFollows = false;
     for (const Pass& made : passes)
         record.log.record(made);
     // Every value is finite before (a start and a typed value must be), so one that is not now
@@ -261,11 +279,22 @@ float Session::scale() const
     return scaleValue;
 }
 
+bool Session::automaticScaleOn() const
+{
+    return scaleFollows;
+}
+
 std::string Session::status() const
 {
     char text[256];
     formatStatusText(text, transform, scaleValue);
-    return text;
+    std::string line = text;
+    // The desktop knows two normalizations and calls every other "Un-Normalized".
+    const std::string desktopWord = "Un-Normalized";
+    const std::size_t at = line.find(desktopWord);
+    if (transform.getNormalization() == Normalization::orthonormal && at != std::string::npos)
+        line.replace(at, desktopWord.size(), "Orthonormal");
+    return line;
 }
 
 const PassLog& Session::log() const
@@ -370,8 +399,9 @@ Snapshot Session::snapshot() const
     s.rowLength = transform.getRowLength();
     s.columnLength = transform.getColumnLength();
     s.standard = transform.isStandard();
-    s.normalized = transform.isNormalized();
+    s.normalization = transform.getNormalization();
     s.scale = scaleValue;
+    s.automaticScale = scaleFollows;
     s.record = record;
     return s;
 }
@@ -382,8 +412,9 @@ void Session::restore(const Snapshot& s)
         transform.setSize(s.size);
     transform.restore(s.values->data(), s.rowLength, s.columnLength);
     transform.setStandard(s.standard);
-    transform.setNormalized(s.normalized);
+    transform.setNormalization(s.normalization);
     scaleValue = s.scale;
+    scaleFollows = s.automaticScale;
     record = s.record;
     valuesKept = s.values;
 }
@@ -396,8 +427,9 @@ bool Session::unchangedSince(const Snapshot& before) const
             std::memcmp(before.values->data(), now, before.values->size() * sizeof(float)) == 0) &&
            before.rowLength == transform.getRowLength() &&
            before.columnLength == transform.getColumnLength() &&
-           before.standard == transform.isStandard() && before.normalized == transform.isNormalized() &&
-           std::memcmp(&before.scale, &scaleValue, sizeof scaleValue) == 0 && before.record == record;
+           before.standard == transform.isStandard() && before.normalization == transform.getNormalization() &&
+           std::memcmp(&before.scale, &scaleValue, sizeof scaleValue) == 0 &&
+           before.automaticScale == scaleFollows && before.record == record;
 }
 
 int Session::changing(const Command& command, const std::function<bool()>& change)
@@ -408,6 +440,8 @@ int Session::changing(const Command& command, const std::function<bool()>& chang
     const bool kept = change();
     if (!kept)
         restore(before);
+    else if (scaleFollows)
+        scaleValue = automaticScale(transform.getData(), size(), blocks(), matrix);
     if (!kept || unchangedSince(before))
         return 0;
     history.recordChange(std::move(before));

@@ -24,10 +24,11 @@ public:
     // scale shows its largest number as white; a picture has row 0 at the bottom and is shown at 1.
     Session(WaveletTransform& transform, float& scale, bool matrix);
 
-    // A new start of side `size` (a power of two), nothing decomposed. `open` keeps the flags and
-    // the scale and forgets the log and the history, as opening a picture does (the viewer then
-    // sets them as the desktop starts); `replaceStart` is a command that can be undone, and starts
-    // plain, non-standard, at scale 1, so that a link's start and commands say the whole state.
+    // A new start of side `size` (a power of two), nothing decomposed, the automatic scale off.
+    // `open` keeps the flags and the scale and forgets the log and the history, as opening a
+    // picture does (the viewer then sets them as the desktop starts); `replaceStart` is a command
+    // that can be undone, and starts plain, non-standard, at scale 1, so that a link's start and
+    // commands say the whole state.
     void open(const float* values, int size);
     bool replaceStart(const float* values, int size);
 
@@ -43,7 +44,11 @@ public:
     // Each command by itself; true when it changed something.
     bool key(unsigned char key);
     bool setScale(float scale);
+    // Turns the automatic scale on: the scale is set by automaticScale (AutoScale.h) at once and
+    // after every later command, until a typed scale, B or b turns it off.
     bool autoScale();
+    // Back to the state as opened: the start's values, plain, non-standard, scale 1, the
+    // automatic scale off. What the last keep kept stays, for the view that shows it.
     bool reset();
     bool setValue(int row, int column, float value);
     bool keepLargest(double percent, KeepResult& result);
@@ -56,6 +61,8 @@ public:
     const float* values() const;
     const std::vector<float>& start() const;
     float scale() const;
+    bool automaticScaleOn() const;
+    // The desktop's status line, with "Orthonormal" where it names the normalization.
     std::string status() const;
     const PassLog& log() const;
     DriverState state() const;
@@ -94,6 +101,8 @@ private:
     WaveletTransform& transform;
     float& scaleValue;
     bool matrix;
+    // The automatic scale is on: the scale follows every command.
+    bool scaleFollows = false;
     Record record;
     History history;
     // The transform's values as the last state kept them, shared with it; null once a command

@@ -478,8 +478,7 @@ double chartShare(int i)
     return RateDistortion::shares()[static_cast<std::size_t>(std::clamp(i, 0, chartShareCount() - 1))];
 }
 
-// PSNR in dB (+infinity where equal, NaN before it is computed); modes in the order plain
-// non-standard, normalized non-standard, plain standard, normalized standard.
+// PSNR in dB (+infinity where equal, NaN before it is computed); modes in RateDistortion's order.
 double chartPsnr(int chartMode, int share)
 {
     return g_chart.psnr(chartMode, static_cast<std::size_t>(share));
@@ -491,7 +490,7 @@ int chartMode()
     const DriverState s = g_picture.state();
     int m = 0;
     while (m + 1 < RateDistortion::kModeCount &&
-           (RateDistortion::isStandard(m) != s.standard || RateDistortion::isNormalized(m) != s.normalized))
+           (RateDistortion::isStandard(m) != s.standard || RateDistortion::normalization(m) != s.normalization))
         ++m;
     return m;
 }

@@ -16,7 +16,7 @@ namespace {
 // Random key sequences, weighted towards the steps, from the start.
 std::string randomKeys(std::uint32_t& seed, int count)
 {
-    const char keys[] = "FfRrfrrfNS";
+    const char keys[] = "FfRrfrrfNSO";
     std::string sequence;
     for (int i = 0; i < count; ++i)
         sequence += keys[nextRandom(seed) % (sizeof keys - 1)];
@@ -25,7 +25,7 @@ std::string randomKeys(std::uint32_t& seed, int count)
 
 } // namespace
 
-// Follows keys on a transform and its log, as a session does.
+// Follows keys on a transform and its log, as a session does; O makes the passes orthonormal.
 struct Followed {
     WaveletTransform transform;
     float scale = 1.0f;
@@ -42,7 +42,10 @@ struct Followed {
             DriverState state = driverState(transform);
             for (const Pass& pass : plannedPasses(state, static_cast<unsigned char>(key)))
                 log.record(pass);
-            applyKey(transform, scale, static_cast<unsigned char>(key));
+            if (key == 'O')
+                transform.setNormalization(Normalization::orthonormal);
+            else
+                applyKey(transform, scale, static_cast<unsigned char>(key));
             // The log's levels follow the lengths after every key.
             ASSERT_EQ(transform.getSize() >> log.rowLevels(), transform.getRowLength());
             ASSERT_EQ(transform.getSize() >> log.columnLevels(), transform.getColumnLength());
@@ -90,6 +93,9 @@ TEST(PassLog, WarnsBeforeTheKeyThatSpoilsTheArray)
                "with a column pass where the latest pass is a row pass. r is safe."},
         {"FS", "made in the non-standard arrangement (S switches back)"},
         {"NFN", "made with normalized details and the kernels are now plain (N switches back)"},
+        {"FO", "made with plain details and the kernels are now orthonormal (N switches back)"},
+        {"OFN", "made with orthonormal details and the kernels are now normalized (choose orthonormal "
+                "under Normalization)"},
         {"FrR", "The passes no longer undo each other"},
     };
     for (const Case& c : cases) {

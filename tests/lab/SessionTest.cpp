@@ -17,8 +17,9 @@ struct State {
     std::vector<float> values;
     std::vector<int> lengths;
     bool standard;
-    bool normalized;
+    Normalization normalization;
     float scale;
+    bool scaleFollows;
     PassLog log;
     long kept;
 
@@ -26,8 +27,9 @@ struct State {
     {
         return values.size() == o.values.size() &&
                std::memcmp(values.data(), o.values.data(), values.size() * sizeof(float)) == 0 &&
-               lengths == o.lengths && standard == o.standard && normalized == o.normalized &&
-               std::memcmp(&scale, &o.scale, sizeof scale) == 0 && log == o.log && kept == o.kept;
+               lengths == o.lengths && standard == o.standard && normalization == o.normalization &&
+               std::memcmp(&scale, &o.scale, sizeof scale) == 0 && scaleFollows == o.scaleFollows &&
+               log == o.log && kept == o.kept;
     }
 };
 
@@ -40,8 +42,8 @@ struct Lab {
     {
         const auto n = static_cast<std::size_t>(transform.getSize());
         return {std::vector<float>(transform.getData(), transform.getData() + n * n),
-                lengths(transform), transform.isStandard(), transform.isNormalized(), scale,
-                session.log(), session.lastKeep() ? static_cast<long>(session.lastKeep()->kept) : -1};
+                lengths(transform), transform.isStandard(), transform.getNormalization(), scale,
+                session.automaticScaleOn(), session.log(), session.lastKeep() ? static_cast<long>(session.lastKeep()->kept) : -1};
     }
 };
 
@@ -64,6 +66,7 @@ TEST(Session, UndoAndRedoRestoreEveryStateBitForBitWithinTheBudget)
         [&] { return lab.session.setScale(2.5f); }, [&] { return lab.session.autoScale(); },
         [&] { return lab.session.reset(); },        [&] { return lab.session.keepLargest(10, kept); },
         [&] { return lab.session.setValue(3, 5, -7.5f); },
+        [&] { return lab.session.run(std::string("norm:orthonormal")) == 1; },
     };
     std::uint32_t seed = 31337;
     std::vector<State> states{lab.state()};
@@ -78,6 +81,8 @@ TEST(Session, UndoAndRedoRestoreEveryStateBitForBitWithinTheBudget)
     Lab replayed;
     replayed.session.open(image.data(), n);
     Link link;
+    // A numbers link, whose commands may set cells.
+    link.numbers = true;
     link.commands = lab.session.commands();
     for (const std::string& command : parseLink(formatLink(link)).commands)
         ASSERT_EQ(replayed.session.run(command), 1) << command;
@@ -135,12 +140,12 @@ TEST(Session, ResetAndANewStart)
     const auto other = makeImage(16);
     Lab lab;
     lab.session.open(image.data(), n);
-    lab.session.key('N');
-    lab.session.key('F');
+    const State opened = lab.state();
+    for (const char* command : {"N", "S", "B", "auto", "F"})
+        ASSERT_EQ(lab.session.run(std::string(command)), 1) << command;
+    // Back to the state as opened, the normalization, arrangement and scale included.
     ASSERT_TRUE(lab.session.reset());
-    EXPECT_TRUE(lab.transform.isNormalized());
-    EXPECT_EQ(std::memcmp(lab.transform.getData(), image.data(), image.size() * sizeof(float)), 0);
-    EXPECT_EQ(lab.session.log().inEffect().size(), 0u);
+    EXPECT_TRUE(lab.state() == opened);
     EXPECT_FALSE(lab.session.reset());
 
     lab.session.key('S');
@@ -160,4 +165,34 @@ TEST(Session, ResetAndANewStart)
     ASSERT_TRUE(lab.session.undo());
     EXPECT_TRUE(lab.state() == old);
     EXPECT_EQ(lab.session.start(), image);
+}
+
+// While on, the automatic scale follows every command as if "auto" were given after it; a typed
+// scale or B turns it off, and undo brings it back.
+TEST(Session, TheAutomaticScaleFollowsUntilTurnedOff)
+{
+    const int n = 64;
+    const auto image = makeImage(n);
+    Lab lab, fresh;
+    lab.session.open(image.data(), n);
+    fresh.session.open(image.data(), n);
+    ASSERT_TRUE(lab.session.run(std::string("B")) == 1 && lab.session.autoScale());
+    EXPECT_EQ(lab.scale, 1.0f) << "a picture with nothing decomposed";
+    for (const char* command : {"f", "norm:orthonormal", "F", "S", "r"}) {
+        ASSERT_EQ(lab.session.run(std::string(command)), 1) << command;
+        fresh.session.run(std::string(command));
+        fresh.session.autoScale();
+        EXPECT_EQ(lab.scale, fresh.scale) << command;
+        EXPECT_TRUE(lab.session.automaticScaleOn());
+    }
+    EXPECT_GT(lab.scale, 1.0f);
+    const State on = lab.state();
+    ASSERT_TRUE(lab.session.key('B'));
+    EXPECT_FALSE(lab.session.automaticScaleOn());
+    ASSERT_TRUE(lab.session.key('R'));
+    EXPECT_EQ(lab.scale, on.scale + 1.0f) << "no longer follows";
+    ASSERT_TRUE(lab.session.undo() && lab.session.undo());
+    EXPECT_TRUE(lab.state() == on);
+    EXPECT_TRUE(lab.session.setScale(on.scale));
+    EXPECT_FALSE(lab.session.automaticScaleOn()) << "the same scale typed still turns it off";
 }

@@ -23,7 +23,9 @@ from haar_model import Model
 from harness import SAMPLES, grey_values, smooth_picture, K
 
 TOOL = None
-MODES = ((False, False), (False, True), (True, False), (True, True))   # (standard, normalized)
+# (standard, normalization) in the chart's order.
+MODES = ((False, "plain"), (False, "normalized"), (True, "plain"), (True, "normalized"),
+         (False, "orthonormal"), (True, "orthonormal"))
 REQUIRED_ROWS = (0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100)
 
 
@@ -43,9 +45,9 @@ def budget(count, share):
     return min(count, max(1, math.ceil(Fraction(repr(share)) * count / 100)))
 
 
-def model_curve(picture, standard, normalized, shares):
+def model_curve(picture, standard, normalization, shares):
     model = Model(picture)
-    model.standard, model.normalized = standard, normalized
+    model.standard, model.normalization = standard, normalization
     model.decompose()
     coefficients = model.x.ravel().copy()
     # Larger magnitude first; a stable sort keeps the lower index first among equal ones.
@@ -69,8 +71,8 @@ class MatchesTheModel(unittest.TestCase):
         shares = sorted(ours)
         for row in REQUIRED_ROWS:
             self.assertIn(row, ours)
-        for mode, (standard, normalized) in enumerate(MODES):
-            expected = model_curve(picture, standard, normalized, shares)
+        for mode, (standard, normalization) in enumerate(MODES):
+            expected = model_curve(picture, standard, normalization, shares)
             for share, want in zip(shares, expected):
                 got = ours[share][mode]
                 with self.subTest(mode=mode, share=share):

@@ -2,7 +2,7 @@
 // implementations and to other programs' readers.
 //
 //   lab_tool rd N picture.raw          the rate–distortion data of an N × N float32 picture: one
-//                                      line per share, "share psnr psnr psnr psnr" in the modes'
+//                                      line per share, "share psnr …" with six PSNRs in the modes
 //                                      order, every number as printf's %.17g
 //   lab_tool tga N values.raw out.tga  the saved TGA of an N × N float32 array
 //   lab_tool png W H grey.raw out.png  the saved PNG of W × H grey bytes, top row first

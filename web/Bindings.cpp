@@ -285,6 +285,28 @@ int autoScale()
     return g_session->autoScale();
 }
 
+int autoScaleOn()
+{
+    return g_session->automaticScaleOn();
+}
+
+// The passes' normalization by its name (plain, normalized or orthonormal), as #normalization
+// lists it; 1 changed, 0 it already was, -1 no such name.
+std::string normalization()
+{
+    return normalizationName(g_session->state().normalization);
+}
+
+int setNormalization(const std::string& name)
+{
+    return g_session->run("norm:" + name);
+}
+
+int standard()
+{
+    return g_session->state().standard;
+}
+
 int reset()
 {
     return g_session->reset();
@@ -700,6 +722,10 @@ constexpr Call kCalls[] = {
     bind<scaleText>("scaleText"),
     bind<setScaleText, kFieldCap>("setScaleText"),
     bind<autoScale>("autoScale"),
+    bind<autoScaleOn>("autoScaleOn"),
+    bind<normalization>("normalization"),
+    bind<setNormalization, kFieldCap>("setNormalization"),
+    bind<standard>("standard"),
     bind<reset>("reset"),
     bind<undo>("undo"),
     bind<redo>("redo"),

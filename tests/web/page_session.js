@@ -90,12 +90,14 @@ async function start(name, keys) {
 }
 
 // Runs one command through the page's own controls, as a person would: a key, `keep:5`,
-// `scale:7.25`, or the id of a button.
+// `scale:7.25`, a list's choice such as `normalization:orthonormal`, or the id of a button.
 async function byHand(command) {
   const { page } = session;
   const [name, value] = command.split(':');
   if (command.length === 1) {
     await page.keyboard.press(command);
+  } else if (['normalization', 'arrangement'].includes(name)) {
+    await page.selectOption(`#${name}`, value);
   } else if (value !== undefined) {
     await page.fill(`#${name}`, value);
     await (name === 'keep' ? page.click('#compress') : page.press('#scale', 'Enter'));

@@ -46,6 +46,15 @@ test('#chart-table holds the native rate–distortion numbers of the picture as 
         else
           assert.ok(/^\d+\.\d\d$/.test(got) && Math.abs(Number(got) - want) <= 0.005 + 1e-9, what);
       });
+      // In an orthonormal basis the largest coefficients leave the least error of any as many, so
+      // no other curve of its arrangement lies above it (within the table's rounding) wherever
+      // the share kept decides; not where only the float rounding of F then R is left (over 100 dB).
+      const db = rows[i].slice(1).map((cell) => (cell === '∞' ? Infinity : Number(cell)));
+      for (const [orthonormal, others] of [[4, [0, 1]], [5, [2, 3]]])
+        for (const other of others)
+          if (db[other] < 100)
+            assert.ok(db[orthonormal] >= db[other] - 0.01,
+                      `${share} %: orthonormal ${db[orthonormal]} dB below ${db[other]} dB (mode ${other})`);
     }
   }
 });

@@ -3,8 +3,8 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { page, sample, native, assertShows, state, start, byHand, text, coefficients } =
-  require('./page_session');
+const { N, page, sample, picture, floats, native, model, assertShows, state, start, byHand, open,
+        text, coefficients } = require('./page_session');
 
 test('key sequences in every mode give the desktop status line and coefficients', async () => {
   // Both arrangements and kernels, single and full passes both ways, the scale down to its floor,
@@ -81,7 +81,8 @@ test('undo takes back each command bit for bit, redo makes it again', async () =
   assert.deepStrictEqual((await whole()).slice(-2), [true, true], 'opened with no history');
   // Each kind of command once, by key, button or shortcut; that every command comes back bit for
   // bit the core's own tests hold.
-  const commands = ['f', 'S', 'B', 'keep:5', 'scale:37.5', 'auto', 'reset', 'n'];
+  const commands = ['f', 'S', 'B', 'keep:5', 'scale:37.5', 'auto', 'normalization:orthonormal',
+                    'arrangement:non-standard', 'reset', 'n'];
   for (const [i, command] of commands.entries()) {
     const before = await whole();
     await byHand(command);
@@ -103,4 +104,36 @@ test('undo takes back each command bit for bit, redo makes it again', async () =
   assert.notDeepStrictEqual(await whole(), before, 'Ctrl+Z in the percentage box');
   await page.click('#undo');
   assert.deepStrictEqual(await whole(), [...before.slice(0, -1), false], '#undo');
+});
+
+test('orthonormal passes on an opened picture: bit for bit the model after random keys', async () => {
+  await open(picture('grey.tga'));
+  await page.evaluate(() => document.activeElement.blur());
+  const opened = floats(await coefficients(page));
+  const rows = Array.from({ length: N }, (_, r) =>
+    Array.from(opened.subarray(r * N, (r + 1) * N), String).join(' ')).join('\n');
+  // O chooses orthonormal in #normalization; N leaves it for plain, as the model's N does.
+  let seed = 7;
+  const random = () => { seed = (seed * 48271) % 2147483647; return seed / 2147483647; };
+  const keys = `O${Array.from({ length: 12 }, () => 'FfRrfrSsNOff'[Math.floor(random() * 12)]).join('')}NF`;
+  const expected = model(keys, rows);
+  const statusWord = { plain: 'Un-Normalized', normalized: 'Normalized', orthonormal: 'Orthonormal' };
+  let normalization = 'plain';
+  for (let i = 0; i < keys.length; ++i) {
+    if (keys[i] === 'O') {
+      await page.selectOption('#normalization', 'orthonormal');
+      await page.evaluate(() => document.activeElement.blur());
+    } else {
+      await page.keyboard.press(keys[i]);
+    }
+    const done = keys.slice(0, i + 1);
+    const want = expected.subarray(4 * N * N * i, 4 * N * N * (i + 1));
+    assert.ok((await coefficients(page)).equals(want), `coefficients after "${done}"`);
+    if (keys[i] === 'O')
+      normalization = 'orthonormal';
+    else if (keys[i] === 'N')
+      normalization = normalization === 'plain' ? 'normalized' : 'plain';
+    assert.strictEqual(await page.inputValue('#normalization'), normalization, `after "${done}"`);
+    assert.ok((await text(page, 'status')).includes(` Transform: ${statusWord[normalization]} / `));
+  }
 });

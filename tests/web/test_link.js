@@ -12,7 +12,8 @@ test('the link replays the state bit for bit, from file:// and when the fragment
      async () => {
   // Every kind of command, made with the page's controls; that a replay equals the same commands
   // made by hand in every order the core's own tests hold.
-  const commands = ['N', 'F', 'keep:12.5', 'scale:7.25', 'B', 'S', 'auto', 'r', 'reset', 'f', 'b'];
+  const commands = ['N', 'F', 'keep:12.5', 'scale:7.25', 'B', 'S', 'auto', 'r', 'reset',
+                    'normalization:orthonormal', 'f', 'b'];
   await start('scene', '');
   for (const command of commands)
     await byHand(command);

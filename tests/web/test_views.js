@@ -78,12 +78,23 @@ test('a typed scale, the automatic one, and refusals', async () => {
     assert.match(await text(page, 'status'), /Scale \(37\.500000\)$/, `"${bad}" refused`);
     assert.match(await text(page, 'message'), /^The scale must be a positive number that a 32-bit/);
   }
+  // The automatic scale is a switch; which scale shows the details best the core's own tests hold.
+  const scale = async () => Math.fround(Number(await page.inputValue('#scale')));
+  const pressed = () => page.getAttribute('#auto', 'aria-pressed');
   await page.click('#auto');
-  assert.strictEqual(await page.inputValue('#scale'), '1', 'nothing decomposed: 1');
+  assert.strictEqual(await pressed(), 'true');
+  assert.strictEqual(await scale(), 1, 'nothing decomposed: 1');
   await page.keyboard.press('F');
+  const followed = await scale();
+  assert.ok(followed > 1, 'the details magnified, with no second click');
+  await page.keyboard.press('B');
+  assert.strictEqual(await pressed(), 'false', 'B turns it off');
+  await page.keyboard.press('R');
+  assert.strictEqual(await scale(), Math.fround(followed + 1), 'no longer follows');
   await page.click('#auto');
-  // Which scale shows the details best the core's own tests hold.
-  assert.ok(Number(await page.inputValue('#scale')) > 1, 'the details magnified');
+  assert.deepStrictEqual([await pressed(), await scale()], ['true', 1], 'on again, nothing decomposed');
+  await byHand('scale:3');
+  assert.strictEqual(await pressed(), 'false', 'a typed scale turns it off');
 });
 
 test('#view shows the picture as opened, the difference and what was kept', async () => {

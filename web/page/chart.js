@@ -8,11 +8,15 @@ const { PLOT, WORKING_RANGE, psnrText, xOf, yOf, rangeOf, markedShare, markOn, p
   require('./chart-geometry');
 const { inSlices } = require('./slices');
 
+// In RateDistortion's order. No two curves share both dash and marker, so that they differ
+// without their colours too.
 const CHART_MODES = [
-  { name: 'plain non-standard', colour: '#7cc4ff', dash: '' },
-  { name: 'normalized non-standard', colour: '#ffd479', dash: '' },
-  { name: 'plain standard', colour: '#ff9e9e', dash: '6 4' },
-  { name: 'normalized standard', colour: '#9be39b', dash: '6 4' },
+  { name: 'plain non-standard', colour: '#7cc4ff', dash: '', marker: '' },
+  { name: 'normalized non-standard', colour: '#ffd479', dash: '2 3', marker: '' },
+  { name: 'plain standard', colour: '#ff9e9e', dash: '6 4', marker: '' },
+  { name: 'normalized standard', colour: '#9be39b', dash: '10 3 2 3', marker: '' },
+  { name: 'orthonormal non-standard', colour: '#e0a0ff', dash: '', marker: 'circle' },
+  { name: 'orthonormal standard', colour: '#f2f2f2', dash: '6 4', marker: 'square' },
 ];
 const SVG_NS = 'http://www.w3.org/2000/svg';
 
@@ -53,16 +57,40 @@ function drawAxes(chart) {
                    'PSNR (dB)'));
 }
 
+// A curve's line: its dash, and its marker at every point (the legend's swatches use the
+// markers defined in #chart).
+function curve(points, { colour, dash, marker }, mode) {
+  const line = svg('polyline', { points, fill: 'none', stroke: colour, 'stroke-width': 2,
+                                 'stroke-dasharray': dash });
+  if (marker !== '')
+    for (const end of ['marker-start', 'marker-mid', 'marker-end'])
+      line.setAttribute(end, `url(#chart-dot-${mode})`);
+  return line;
+}
+
+function markerDefinitions() {
+  const defs = svg('defs', {});
+  CHART_MODES.forEach(({ colour, marker }, mode) => {
+    if (marker === '')
+      return;
+    const shape = svg('marker', { id: `chart-dot-${mode}`, viewBox: '0 0 10 10', refX: 5, refY: 5,
+                                  markerWidth: 7, markerHeight: 7, markerUnits: 'userSpaceOnUse' });
+    shape.append(marker === 'circle' ? svg('circle', { cx: 5, cy: 5, r: 4, fill: colour })
+                                     : svg('rect', { x: 1, y: 1, width: 8, height: 8, fill: 'none',
+                                                     stroke: colour, 'stroke-width': 2 }));
+    defs.append(shape);
+  });
+  return defs;
+}
+
 function drawChart() {
   const chart = $('chart');
-  chart.replaceChildren();
+  chart.replaceChildren(markerDefinitions());
   drawAxes(chart);
-  CHART_MODES.forEach(({ colour, dash }, mode) => {
+  CHART_MODES.forEach((style, mode) => {
     const points = chartPoints(mode);
     if (points.length > 0)
-      chart.append(svg('polyline', { points: polyline(points, chartRange), fill: 'none',
-                                     stroke: colour, 'stroke-width': 2,
-                                     'stroke-dasharray': dash }));
+      chart.append(curve(polyline(points, chartRange), style, mode));
   });
   chart.append(svg('g', { id: 'chart-marker' }));
   markChart();
@@ -130,12 +158,11 @@ function startChart() {
 
 whenChanged(markChart);
 $('keep').addEventListener('input', markChart);
-$('chart-legend').replaceChildren(...CHART_MODES.map(({ name, colour, dash }) => {
+$('chart-legend').replaceChildren(...CHART_MODES.map((style, mode) => {
   const item = document.createElement('li');
   const swatch = svg('svg', { width: 28, height: 10, 'aria-hidden': 'true' });
-  swatch.append(svg('line', { x1: 0, x2: 28, y1: 5, y2: 5, stroke: colour, 'stroke-width': 3,
-                              'stroke-dasharray': dash }));
-  item.append(swatch, ` ${name}`);
+  swatch.append(curve('2,5 14,5 26,5', style, mode));
+  item.append(swatch, ` ${style.name}`);
   return item;
 }));
 

@@ -1,4 +1,4 @@
-// The scale typed or set automatically, and keep-the-largest; Enter in either field applies it
+// The scale typed, and keep-the-largest; Enter in either field applies it
 // once.
 'use strict';
 const { $, call } = require('./base');
@@ -19,7 +19,6 @@ $('scale-form').addEventListener('submit', (event) => {
   applyScale();
 });
 $('scale').addEventListener('change', applyScale);
-$('auto').addEventListener('click', () => command(call.autoScale));
 
 $('keep-form').addEventListener('submit', (event) => {
   event.preventDefault();

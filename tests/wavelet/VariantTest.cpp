@@ -64,9 +64,9 @@ TEST_F(EveryVariant, SameBytesForEveryKeyInEveryMode)
 {
     const std::string steps18(18, 'f'), back18(18, 'r');
     const std::vector<std::string> sequences{
-        "FR", "NFR", "SFR", "SNFR",                                      // full, the four modes
+        "FR", "NFR", "SFR", "SNFR", "OFR", "SOFR",                      // full, the six modes
         steps18 + back18, "n" + steps18 + back18,                        // step by step
-        "s" + steps18 + back18, "sn" + steps18 + back18,
+        "s" + steps18 + back18, "sn" + steps18 + back18, "O" + steps18 + back18,
         "fsfNfrSrnFsR", "FsR", "sFsR", "nFnR", "fFfrr", "sfffsfRNRr"};  // modes mixed
     for (int n : {2, 32, 512}) {
         const std::vector<float> values = awkwardValues(n);

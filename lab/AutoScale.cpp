@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -16,34 +18,76 @@ float scaleShowingWhite(float magnitude)
     return static_cast<float>(std::min(scale, static_cast<double>(std::numeric_limits<float>::max())));
 }
 
-} // namespace
+// The bits of a finite float's magnitude, which order as the magnitudes do, and back.
+std::uint32_t magnitudeBits(float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits & 0x7FFFFFFFu;
+}
 
-float automaticScale(const float* values, int size, const std::vector<Block>& blocks,
-                     bool largestWithoutDetails)
+float floatOf(std::uint32_t bits)
+{
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// Calls visit with the magnitude bits of every entry of the detail blocks.
+template <class Visit>
+void forEachDetail(const float* values, int size, const std::vector<Block>& blocks, Visit visit)
 {
     const auto n = static_cast<std::size_t>(size);
-    std::vector<float> magnitudes;
     for (const Block& block : blocks) {
         if (!block.isDetail())
             continue;
-        for (int row = block.row; row < block.row + block.height; ++row)
+        for (int row = block.row; row < block.row + block.height; ++row) {
+            const float* line = values + static_cast<std::size_t>(row) * n;
             for (int column = block.column; column < block.column + block.width; ++column)
-                magnitudes.push_back(std::fabs(values[static_cast<std::size_t>(row) * n +
-                                                     static_cast<std::size_t>(column)]));
+                visit(magnitudeBits(line[column]));
+        }
     }
-    if (magnitudes.empty()) {
+}
+
+} // namespace
+
+// The percentile is found by the magnitudes' bits, their upper half first and then the lower half
+// within its bucket: two passes and no sort, since the scale may follow every command.
+float automaticScale(const float* values, int size, const std::vector<Block>& blocks,
+                     bool largestWithoutDetails)
+{
+    std::vector<std::size_t> upper(std::size_t{1} << 15);
+    std::size_t count = 0;
+    std::uint32_t largest = 0;
+    forEachDetail(values, size, blocks, [&](std::uint32_t bits) {
+        ++upper[bits >> 16];
+        ++count;
+        largest = std::max(largest, bits);
+    });
+    if (count == 0) {
         if (!largestWithoutDetails)
             return 1.0f;
-        float largest = 0.0f;
+        const auto n = static_cast<std::size_t>(size);
+        float most = 0.0f;
         for (std::size_t i = 0; i < n * n; ++i)
-            largest = std::max(largest, std::fabs(values[i]));
-        return scaleShowingWhite(largest);
+            most = std::max(most, std::fabs(values[i]));
+        return scaleShowingWhite(most);
     }
-    // The nearest-rank percentile: the smallest magnitude that at least 99 % of them do not exceed.
-    const auto rank = static_cast<std::size_t>(std::ceil(0.99 * static_cast<double>(magnitudes.size())));
-    const auto at = magnitudes.begin() + static_cast<std::ptrdiff_t>(rank - 1);
-    std::nth_element(magnitudes.begin(), at, magnitudes.end());
-    if (*at > 0.0f)
-        return scaleShowingWhite(*at);
-    return scaleShowingWhite(*std::max_element(magnitudes.begin(), magnitudes.end()));
+    // The nearest-rank percentile: the smallest magnitude that at least 99 % of them do not exceed,
+    // the rank-th smallest.
+    const auto rank = static_cast<std::size_t>(std::ceil(0.99 * static_cast<double>(count)));
+    std::size_t below = 0;
+    std::uint32_t high = 0;
+    while (below + upper[high] < rank)
+        below += upper[high++];
+    std::vector<std::size_t> lower(std::size_t{1} << 16);
+    forEachDetail(values, size, blocks, [&](std::uint32_t bits) {
+        if ((bits >> 16) == high)
+            ++lower[bits & 0xFFFFu];
+    });
+    std::uint32_t low = 0;
+    while (below + lower[low] < rank)
+        below += lower[low++];
+    const float at = floatOf(high << 16 | low);
+    return scaleShowingWhite(at > 0.0f ? at : floatOf(largest));
 }

@@ -122,6 +122,28 @@ TEST(Blocks, AutomaticScaleShowsThe99thPercentileDetailAsWhite)
             details.push_back(values[row * n + column]);
     std::sort(details.begin(), details.end());
     EXPECT_EQ(automaticScale(values.data(), n, blocksInEffect(n, log), false), 1.0f / details[126]);
+    // Both signs over many magnitudes, many sharing their upper bits, and ties: the rank-th
+    // smallest magnitude; when that is 0, the largest.
+    const int m = 64;
+    std::vector<float> wide(m * m);
+    std::uint32_t seed = 99;
+    for (float& v : wide)
+        v = std::ldexp(1.0f + static_cast<float>(nextRandom(seed) % 8) / 8192.0f,
+                       static_cast<int>(nextRandom(seed) % 40) - 20) *
+            (nextRandom(seed) % 2 ? 1.0f : -1.0f);
+    PassLog level;
+    level.record({Direction::rows, true, m, m, Normalization::plain});
+    level.record({Direction::columns, true, m, m, Normalization::plain});
+    std::vector<float> magnitudes;
+    for (int i = 0; i < m * m; ++i)
+        if (i / m >= m / 2 || i % m >= m / 2)
+            magnitudes.push_back(std::fabs(wide[i]));
+    std::sort(magnitudes.begin(), magnitudes.end());
+    const std::size_t rank = (99 * magnitudes.size() + 99) / 100;
+    EXPECT_EQ(automaticScale(wide.data(), m, blocksInEffect(m, level), false), 1.0f / magnitudes[rank - 1]);
+    for (int i = 0; i < m * m; ++i)
+        wide[i] = i == m * m - 1 ? -0.25f : (i % 3 ? 0.0f : -0.0f);
+    EXPECT_EQ(automaticScale(wide.data(), m, blocksInEffect(m, level), false), 4.0f);
     // Nothing decomposed: a picture stays at 1, a matrix shows its largest magnitude as white.
     PassLog none;
     EXPECT_EQ(automaticScale(values.data(), n, blocksInEffect(n, none), false), 1.0f);

@@ -16,10 +16,16 @@ test('numbers mode: every cell the transform of its matrix, bit for bit; edits, 
     rows.map((row) => [...row.querySelectorAll('input')].map((input) => input.value)));
   const asFloats = (grid) => Float32Array.from(grid.flat(), Number);
   const start8 = await page.inputValue('#grid-text');
-  const keys = 'fNffSfBRnFr';
+  // O: orthonormal chosen in #normalization.
+  const keys = 'fNffSfBRnFrOfFsrN';
   const expected = model(keys, start8);
   for (let i = 0; i < keys.length; ++i) {
-    await page.keyboard.press(keys[i]);
+    if (keys[i] === 'O') {
+      await page.selectOption('#normalization', 'orthonormal');
+      await page.evaluate(() => document.activeElement.blur());
+    } else {
+      await page.keyboard.press(keys[i]);
+    }
     const grid = await cells();
     const want = expected.subarray(4 * 64 * i, 4 * 64 * (i + 1));
     assert.ok(Buffer.from(asFloats(grid).buffer).equals(want), `cells after "${keys.slice(0, i + 1)}"`);

@@ -5,8 +5,9 @@ const { $, call } = require('./base');
 const { show, say, whenChanged, command } = require('./controller');
 
 // Enter both commits the field (a change) and submits its form; the second finds nothing new.
+// The scale shown, typed again, still turns the automatic scale off.
 function applyScale() {
-  if ($('scale').value === call.scaleText())
+  if ($('scale').value === call.scaleText() && !call.autoScaleOn())
     return;
   let refusal = null;
   command(() => { refusal = call.setScaleText($('scale').value); });

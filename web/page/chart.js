@@ -132,7 +132,8 @@ function markChart() {
                                   stroke: CHART_MODES[mode].colour, 'stroke-width': 2.5 }));
   const where = mark?.exact != null ? `, where the chart gives ${psnrText(mark.exact)} dB` : '';
   show('chart-mark', `Marked: your experiment, ${CHART_MODES[mode].name} at ${share} %${where} ` +
-       '(N and S choose the mode, the Keep field the share).');
+       '(the Normalization and Arrangement lists, or N and S, choose the mode; the Keep field the ' +
+       'share).');
 }
 
 function finishChart() {

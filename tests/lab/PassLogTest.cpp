@@ -93,7 +93,9 @@ TEST(PassLog, WarnsBeforeTheKeyThatSpoilsTheArray)
                "with a column pass where the latest pass is a row pass. r is safe."},
         {"FS", "made in the non-standard arrangement (S switches back)"},
         {"NFN", "made with normalized details and the kernels are now plain (N switches back)"},
-        {"FO", "made with plain details and the kernels are now orthonormal (N switches back)"},
+        // At length 2 too, where plain and normalized passes agree.
+        {"FO", "r would not undo the latest pass: the passes in effect were made with plain details and "
+               "the kernels are now orthonormal (N switches back)"},
         {"OFN", "made with orthonormal details and the kernels are now normalized (choose orthonormal "
                 "under Normalization)"},
         {"FrR", "The passes no longer undo each other"},

@@ -196,3 +196,23 @@ TEST(Session, TheAutomaticScaleFollowsUntilTurnedOff)
     EXPECT_TRUE(lab.session.setScale(on.scale));
     EXPECT_FALSE(lab.session.automaticScaleOn()) << "the same scale typed still turns it off";
 }
+
+// N switches between the desktop's two normalizations and leaves orthonormal for plain; the status
+// line names each.
+TEST(Session, NLeavesOrthonormalForPlain)
+{
+    const auto image = makeImage(8);
+    Lab lab;
+    lab.session.open(image.data(), 8);
+    const auto shows = [&](Normalization kind, const char* word) {
+        EXPECT_EQ(lab.transform.getNormalization(), kind) << word;
+        EXPECT_NE(lab.session.status().find(std::string("Transform: ") + word + " / "), std::string::npos)
+            << lab.session.status();
+    };
+    ASSERT_EQ(lab.session.run(std::string("norm:orthonormal")), 1);
+    shows(Normalization::orthonormal, "Orthonormal");
+    ASSERT_TRUE(lab.session.key('N'));
+    shows(Normalization::plain, "Un-Normalized");
+    ASSERT_TRUE(lab.session.key('n'));
+    shows(Normalization::normalized, "Normalized");
+}

@@ -184,7 +184,7 @@ const char* normalizationName(Normalization kind)
 
 bool parseNormalization(const std::string& name, Normalization& kind)
 {
-    for (const Normalization each : {Normalization::plain, Normalization::normalized, Normalization::orthonormal})
+    for (const Normalization each : kNormalizations)
         if (name == normalizationName(each)) {
             kind = each;
             return true;

@@ -45,7 +45,10 @@ bool parseCommand(const std::string& text, Command& command);
 // The text of a valid command, the shortest that reads back to the same numbers.
 std::string commandText(const Command& command);
 
-// The name of a normalization as the page and its links write it, and back.
+// Every normalization, in the order the page lists them; the name of each as the page and its
+// links write it, and back.
+constexpr Normalization kNormalizations[] = {Normalization::plain, Normalization::normalized,
+                                             Normalization::orthonormal};
 const char* normalizationName(Normalization kind);
 bool parseNormalization(const std::string& name, Normalization& kind);
 

@@ -115,7 +115,7 @@ std::string nextFullInverse(const DriverState& state, const PassLog& log)
 std::string reason(const DriverState& state, const PassLog& log, unsigned char key,
                    const Outcome& wrong)
 {
-    for (const Normalization other : {Normalization::plain, Normalization::normalized, Normalization::orthonormal}) {
+    for (const Normalization other : kNormalizations) {
         DriverState otherKind = state;
         otherKind.normalization = other;
         if (other == state.normalization || !keyUndoes(otherKind, log, key))

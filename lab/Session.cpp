@@ -427,7 +427,8 @@ bool Session::unchangedSince(const Snapshot& before) const
             std::memcmp(before.values->data(), now, before.values->size() * sizeof(float)) == 0) &&
            before.rowLength == transform.getRowLength() &&
            before.columnLength == transform.getColumnLength() &&
-           before.standard == transform.isStandard() && before.normalization == transform.getNormalization() &&
+           before.standard == transform.isStandard() &&
+           before.normalization == transform.getNormalization() &&
            std::memcmp(&before.scale, &scaleValue, sizeof scaleValue) == 0 &&
            before.automaticScale == scaleFollows && before.record == record;
 }

@@ -41,6 +41,9 @@ DriverState driverState(const WaveletTransform& transform);
 // The four drivers: F, R, f and r on the keyboard.
 enum class Driver { decompose, reconstruct, decomposeStep, reconstructStep };
 
+// The level factor of a normalized pass with `half` pairs: √half in double, rounded to float once.
+float levelFactor(int half);
+
 // The exponent of a power of two: how many levels a side of that length has.
 int log2Of(int powerOfTwo);
 

@@ -94,6 +94,9 @@ test('numbers mode: peaks, thresholds, the matrix of a pass and the exports', as
     assert.strictEqual(await text(page, 'psnr'), `PSNR (peak ${peak}) against the start: ∞`);
     assert.strictEqual(await page.getAttribute('#psnr', 'data-peak'), peak);
   }
+  await page.fill('#keep', '50');
+  await page.click('#compress');
+  assert.strictEqual(await page.getAttribute('#kept', 'data-on'), 'pixels');
 
   // A threshold: refused with nothing decomposed; then, on one pass of a NumPy matrix, hard and
   // soft, the averages untouched.

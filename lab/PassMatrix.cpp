@@ -6,18 +6,21 @@
 
 namespace {
 
-// The weights of a pass's average rows and detail rows. Plain: ½ and ½. Normalized: the details
-// are divided by the level factor s of the pass, as the kernels divide them, so ½ and 1 / (2s).
+// The weights of a pass's average rows and detail rows, and the name of its normalization: the
+// one place that reads it. Plain: ½ and ½. Normalized: the details are divided by the level
+// factor s of the pass, as the kernels divide them, so ½ and 1 / (2s).
 struct Weights {
     double average;
     double detail;
+    std::string name;
 };
 
 Weights weights(const Pass& pass)
 {
-    if (pass.normalized)
-        return {0.5, 1.0 / (2.0 * static_cast<double>(levelFactor(pass.length / 2)))};
-    return {0.5, 0.5};
+    if (!pass.normalized)
+        return {0.5, 0.5, "plain"};
+    const float s = levelFactor(pass.length / 2);
+    return {0.5, 1.0 / (2.0 * static_cast<double>(s)), "normalized, level factor " + shortestDecimal(s)};
 }
 
 } // namespace
@@ -58,10 +61,7 @@ std::string passCaption(const Pass& pass)
     const std::string length = std::to_string(pass.length);
     const std::string lines = pass.count == 1 ? line + " 0"
                                               : line + "s 0 to " + std::to_string(pass.count - 1);
-    const std::string kind = !pass.normalized ? "plain"
-                                              : "normalized, level factor " +
-                                                    shortestDecimal(levelFactor(pass.length / 2));
-    return "The latest pass, along the " + line + "s (" + kind + "): the first " + length +
+    return "The latest pass, along the " + line + "s (" + weights(pass).name + "): the first " + length +
            " entries x of each of " + lines + " become W x, W this " + length + " × " + length +
            " matrix.";
 }

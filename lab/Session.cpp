@@ -44,6 +44,21 @@ bool writesValues(const Command& command)
            command.kind == Command::Kind::keep || command.kind == Command::Kind::threshold;
 }
 
+// 1 for every entry of an n × n array that a threshold acts on: those of the detail blocks, and
+// of the blocks that mix details with averages; 0 for the averages (and what no pass has reached).
+std::vector<unsigned char> outsideTheAverages(const std::vector<Block>& blocks, int n)
+{
+    const auto side = static_cast<std::size_t>(n);
+    std::vector<unsigned char> acts(side * side, 0);
+    for (const Block& block : blocks)
+        if (block.isDetail() || block.mixed)
+            for (int row = block.row; row < block.row + block.height; ++row)
+                std::fill_n(acts.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(row) * side +
+                                                                       static_cast<std::size_t>(block.column)),
+                            block.width, static_cast<unsigned char>(1));
+    return acts;
+}
+
 // Writes the RGBA pixels of an n × n array in the order it is shown: a matrix's row 0 first, a
 // picture's top line (its last row) first. `grey` gives the byte of entry i.
 template <class Grey>
@@ -202,14 +217,7 @@ int Session::run(const Command& command)
                           "(F or f).";
                 return false;
             }
-            std::vector<unsigned char> acts(entries(size()), 0);
-            const auto n = static_cast<std::size_t>(size());
-            for (const Block& block : blocks())
-                if (block.isDetail() || block.mixed)
-                    for (int row = block.row; row < block.row + block.height; ++row)
-                        std::fill_n(acts.begin() + static_cast<std::ptrdiff_t>(
-                                        static_cast<std::size_t>(row) * n + static_cast<std::size_t>(block.column)),
-                                    block.width, static_cast<unsigned char>(1));
+            const std::vector<unsigned char> acts = outsideTheAverages(blocks(), size());
             return reduce(command, [&] {
                 return ::threshold(transform.getData(), acts.data(), acts.size(), command.number, command.soft);
             });

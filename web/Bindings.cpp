@@ -200,12 +200,6 @@ const float* data()
     return g_session->values();
 }
 
-int nothingDecomposed()
-{
-    const DriverState s = g_session->state();
-    return s.rowLength == s.size && s.columnLength == s.size;
-}
-
 // The canvas bytes of the current array (Session::render), `view` 0 to 3: the coefficients, the
 // start, the difference or what keep-the-largest kept.
 const unsigned char* renderView(int view, int signedView)
@@ -342,12 +336,6 @@ Refusal threshold(const std::string& typed, int soft)
         !g_session->message().empty())
         return g_session->message();
     return std::nullopt;
-}
-
-// PSNR in dB against the start's peak, NaN while anything is decomposed.
-double psnrNow()
-{
-    return g_session->psnr();
 }
 
 std::string psnrText()
@@ -740,7 +728,6 @@ constexpr Call kCalls[] = {
     bind<vocabulary>("vocabulary"),
     bind<size>("size"),
     bind<data>("data"),
-    bind<nothingDecomposed>("nothingDecomposed"),
     bind<renderView>("renderView"),
     bind<keptViewShows>("keptViewShows"),
     bind<rowLevels>("rowLevels"),
@@ -762,7 +749,6 @@ constexpr Call kCalls[] = {
     bind<keptText>("keptText"),
     bind<keptAttributes>("keptAttributes"),
     bind<threshold, kFieldCap>("threshold"),
-    bind<psnrNow>("psnr"),
     bind<psnrText>("psnrText"),
     bind<peakText>("peakText"),
     bind<passMatrixText>("passMatrixText"),

@@ -89,6 +89,15 @@ Command Command::normalize(Normalization kind)
     return c;
 }
 
+Command Command::threshold(double epsilon, bool soft)
+{
+    Command c;
+    c.kind = Kind::threshold;
+    c.number = epsilon;
+    c.soft = soft;
+    return c;
+}
+
 Command Command::of(Kind kind)
 {
     Command c;
@@ -110,6 +119,8 @@ bool Command::valid() const
         return row >= 0 && column >= 0 && std::isfinite(value);
     case Kind::normalization:
         return normalizationName(normalization)[0] != '\0';
+    case Kind::threshold:
+        return number >= 0.0 && std::isfinite(number);
     case Kind::autoScale:
     case Kind::reset:
         return true;
@@ -119,8 +130,8 @@ bool Command::valid() const
 
 bool Command::operator==(const Command& other) const
 {
-    return kind == other.kind && key == other.key && number == other.number && row == other.row &&
-           column == other.column && normalization == other.normalization;
+    return kind == other.kind && key == other.key && number == other.number && soft == other.soft &&
+           row == other.row && column == other.column && normalization == other.normalization;
 }
 
 bool parseCommand(const std::string& text, Command& command)
@@ -144,6 +155,9 @@ bool parseCommand(const std::string& text, Command& command)
     else if (parts[0] == "set" && parts.size() == 4 && parseWhole(parts[1], command.row) &&
              parseWhole(parts[2], command.column) && parseFloat(parts[3], value))
         command = Command::set(command.row, command.column, value);
+    else if (parts[0] == "thresh" && parts.size() == 3 && (parts[1] == "hard" || parts[1] == "soft") &&
+             parseFloat(parts[2], value))
+        command = Command::threshold(std::strtod(parts[2].c_str(), nullptr), parts[1] == "soft");
     else
         return false;
     return command.valid();
@@ -164,6 +178,8 @@ std::string commandText(const Command& command)
                shortestDecimal(value);
     case Command::Kind::normalization:
         return std::string("norm:") + normalizationName(command.normalization);
+    case Command::Kind::threshold:
+        return std::string("thresh:") + (command.soft ? "soft:" : "hard:") + shortestDecimal(command.number);
     case Command::Kind::autoScale:
         return "auto";
     case Command::Kind::reset:

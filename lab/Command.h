@@ -11,19 +11,24 @@
 // link. Its text is the link's (see Link.h) and is read and written here alone:
 //   F f R r N n S s B b     a key of the viewer (keyLetters says what each does)
 //   keep:<percent>          keep the largest, 0 < percent <= 100
+//   thresh:hard:<epsilon>   the textbook's threshold outside the averages, epsilon >= 0
+//   thresh:soft:<epsilon>
 //   scale:<value>           a positive scale that a 32-bit float holds
 //   auto                    the automatic scale, which then follows every command
 //   reset                   back to the start
 //   set:<row>:<column>:<value>   one cell of a matrix
 //   norm:<kind>             the passes' normalization: plain, normalized or orthonormal
 struct Command {
-    enum class Kind { key, keep, scale, autoScale, reset, set, normalization };
+    enum class Kind { key, keep, scale, autoScale, reset, set, normalization, threshold };
 
     Kind kind = Kind::reset;
     char key = 0;
     Normalization normalization = Normalization::plain;
-    // The percent of keep (a double, as typed); the float of scale and set.
+    // The percent of keep and the epsilon of threshold (doubles, as typed); the float of scale
+    // and set.
     double number = 0.0;
+    // A soft threshold rather than a hard one.
+    bool soft = false;
     int row = 0;
     int column = 0;
 
@@ -32,10 +37,12 @@ struct Command {
     static Command scale(float value);
     static Command set(int row, int column, float value);
     static Command normalize(Normalization kind);
+    static Command threshold(double epsilon, bool soft);
     static Command of(Kind kind);
 
     // True when the numbers are those a command of its kind may have (the letter a key's, the
-    // percent and scale in range, the value finite, the cell not before the first).
+    // percent and scale in range, the value and epsilon finite, epsilon not negative, the cell not
+    // before the first).
     bool valid() const;
     bool operator==(const Command& other) const;
 };

@@ -24,7 +24,7 @@ bool Record::operator==(const Record& other) const
 {
     return log == other.log && sameShared(start, other.start) &&
            sameShared(keptMask, other.keptMask) && keptLog == other.keptLog &&
-           kept.kept == other.kept.kept && kept.nonZero == other.kept.nonZero;
+           kept.kept == other.kept.kept && kept.nonZero == other.kept.nonZero && reduced == other.reduced;
 }
 
 bool Snapshot::operator==(const Snapshot& other) const

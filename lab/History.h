@@ -19,6 +19,8 @@ struct Record {
     std::shared_ptr<const std::vector<unsigned char>> keptMask;
     PassLog keptLog;
     KeepResult kept{};
+    // What the last keep-the-largest or threshold since the start did.
+    Reduction reduced;
     CommandList commands;
 
     // The commands that led here do not count.

@@ -136,14 +136,53 @@ bool parseFloat(const std::string& text, float& value)
     return true;
 }
 
-ParsedMatrix parseMatrix(const std::string& text)
+namespace {
+
+// The text with the brackets of a MATLAB or NumPy matrix taken away and its rows on lines: a
+// leading "np.array(" and its closing ")" go, as do "[" and "]", and ";" or "]," (blanks allowed
+// before the comma) end a row.
+std::string matrixLines(const std::string& text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const std::string call = "np.array(";
+    if (first != std::string::npos && text.compare(first, call.size(), call) == 0) {
+        begin = first + call.size();
+        const std::size_t last = text.find_last_not_of(" \t\r\n");
+        if (last > begin && text[last] == ')')
+            end = last;
+    }
+    std::string lines;
+    lines.reserve(end - begin);
+    for (std::size_t i = begin; i < end; ++i) {
+        const char c = text[i];
+        if (c == ']') {
+            std::size_t next = i + 1;
+            while (next < end && isBlank(text[next]))
+                ++next;
+            if (next < end && text[next] == ',') {
+                lines += '\n';
+                i = next;
+                continue;
+            }
+        }
+        lines += c == ';' ? '\n' : (c == '[' || c == ']' ? ' ' : c);
+    }
+    return lines;
+}
+
+} // namespace
+
+ParsedMatrix parseMatrix(const std::string& pasted)
 {
     ParsedMatrix result;
-    if (text.size() > matrixCharacterCap) {
-        result.message = "The text has " + std::to_string(text.size()) + " characters, and a matrix " +
+    if (pasted.size() > matrixCharacterCap) {
+        result.message = "The text has " + std::to_string(pasted.size()) + " characters, and a matrix " +
                          "may have at most " + std::to_string(matrixCharacterCap) + ".";
         return result;
     }
+    const std::string text = matrixLines(pasted);
     std::vector<std::vector<std::string>> rows;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -180,8 +219,7 @@ ParsedMatrix parseMatrix(const std::string& text)
         start = stop + 1;
     }
     const auto fail = [&](std::size_t row, std::size_t column, const std::string& why) {
-        result.message = "Row " + std::to_string(row + 1) + ", column " + std::to_string(column + 1) +
-                         ": " + why;
+        result.message = cellPlace(static_cast<int>(row), static_cast<int>(column)) + why;
         return result;
     };
     if (rows.empty())
@@ -221,6 +259,11 @@ ParsedMatrix parseMatrix(const std::string& text)
     return result;
 }
 
+std::string cellPlace(int row, int column)
+{
+    return "In row " + std::to_string(row) + ", column " + std::to_string(column) + ": ";
+}
+
 std::string matrixText(const float* values, int size)
 {
     std::string text;
@@ -233,4 +276,34 @@ std::string matrixText(const float* values, int size)
         text += '\n';
     }
     return text;
+}
+
+std::string exportText(const float* values, int size, MatrixFormat format)
+{
+    struct Marks {
+        const char* open;
+        const char* rowOpen;
+        const char* between;
+        const char* rowClose;
+        const char* betweenRows;
+        const char* close;
+    };
+    static const Marks marks[] = {
+        {"", "", ",", "\n", "", ""},
+        {"\\begin{bmatrix}\n", "", " & ", "", " \\\\\n", "\n\\end{bmatrix}\n"},
+        {"np.array([", "[", ", ", "]", ", ", "])"},
+    };
+    const Marks& m = marks[static_cast<std::size_t>(format)];
+    std::string text = m.open;
+    for (int row = 0; row < size; ++row) {
+        text += row > 0 ? m.betweenRows : "";
+        text += m.rowOpen;
+        for (int column = 0; column < size; ++column) {
+            if (column > 0)
+                text += m.between;
+            text += shortestDecimal(values[row * size + column]);
+        }
+        text += m.rowClose;
+    }
+    return text + m.close;
 }

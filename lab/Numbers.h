@@ -30,18 +30,28 @@ std::string excerpt(const std::string& text);
 // A pasted matrix longer than this is refused before it is read.
 constexpr std::size_t matrixCharacterCap = 100000;
 
-// A square matrix of side 4, 8 or 16 pasted from a spreadsheet or a book: rows on lines, numbers
-// between spaces, tabs or commas, blank lines ignored. `values` gets the rows in order.
+// A square matrix of side 4, 8 or 16 pasted from a spreadsheet, a book, MATLAB or NumPy: rows on
+// lines or ended by ";" or "],", numbers between spaces, tabs or commas, blank lines ignored, and
+// the other "[", "]" and a leading "np.array(" with its ")" ignored, so that "[1 2; 3 4]" and
+// "[[1, 2], [3, 4]]" read. `values` gets the rows in order.
 struct ParsedMatrix {
     bool ok = false;
     int size = 0;
     std::vector<float> values;
-    // Names the first bad row and column (counted from 1, as the text is read) when not ok.
+    // Names the first bad row and column (counted from 0, as the grid counts them) when not ok.
     std::string message;
 };
 
 ParsedMatrix parseMatrix(const std::string& text);
 
+// How a message names a cell, counted from 0 as the grid is: "In row 1, column 2: ".
+std::string cellPlace(int row, int column);
+
 // `values` (size × size, rows in order) as parseMatrix reads it: rows on lines, numbers separated
 // by single spaces, each as shortestDecimal writes it.
 std::string matrixText(const float* values, int size);
+
+// `values` (size × size, rows in order) for a worksheet, each number as shortestDecimal writes it:
+// CSV (commas, a row a line), a LaTeX bmatrix, or a NumPy np.array([[…], …]).
+enum class MatrixFormat { csv, latex, numpy };
+std::string exportText(const float* values, int size, MatrixFormat format);

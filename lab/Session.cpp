@@ -6,10 +6,12 @@
 #include "KeyCommands.h"
 #include "Viewer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -39,7 +41,22 @@ bool allFinite(const float* values, std::size_t count)
 bool writesValues(const Command& command)
 {
     return command.kind == Command::Kind::reset || command.kind == Command::Kind::set ||
-           command.kind == Command::Kind::keep;
+           command.kind == Command::Kind::keep || command.kind == Command::Kind::threshold;
+}
+
+// 1 for every entry of an n × n array that a threshold acts on: those of the detail blocks, and
+// of the blocks that mix details with averages; 0 for the averages (and what no pass has reached).
+std::vector<unsigned char> outsideTheAverages(const std::vector<Block>& blocks, int n)
+{
+    const auto side = static_cast<std::size_t>(n);
+    std::vector<unsigned char> acts(side * side, 0);
+    for (const Block& block : blocks)
+        if (block.isDetail() || block.mixed)
+            for (int row = block.row; row < block.row + block.height; ++row)
+                std::fill_n(acts.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(row) * side +
+                                                                       static_cast<std::size_t>(block.column)),
+                            block.width, static_cast<unsigned char>(1));
+    return acts;
 }
 
 // Writes the RGBA pixels of an n × n array in the order it is shown: a matrix's row 0 first, a
@@ -140,6 +157,11 @@ bool Session::keepLargest(double percent, KeepResult& result)
     return changed;
 }
 
+bool Session::threshold(double epsilon, bool soft)
+{
+    return run(Command::threshold(epsilon, soft)) == 1;
+}
+
 int Session::run(const std::string& command)
 {
     Command parsed;
@@ -192,11 +214,25 @@ int Session::run(const Command& command)
         });
     case Command::Kind::keep:
         return changing(command, [&] {
-            auto mask = std::make_shared<std::vector<unsigned char>>(entries(size()));
-            record.kept = ::keepLargest(transform.getData(), entries(size()), command.number, mask->data());
-            record.keptMask = std::move(mask);
-            record.keptLog = record.log;
-            return true;
+            return reduce(command, [&] {
+                auto mask = std::make_shared<std::vector<unsigned char>>(entries(size()));
+                record.kept = ::keepLargest(transform.getData(), entries(size()), command.number, mask->data());
+                record.keptMask = std::move(mask);
+                record.keptLog = record.log;
+                return record.kept.kept;
+            });
+        });
+    case Command::Kind::threshold:
+        return changing(command, [&] {
+            if (nothingDecomposed()) {
+                refusal = "Nothing is decomposed: a threshold acts on the details, so decompose first "
+                          "(F or f).";
+                return false;
+            }
+            const std::vector<unsigned char> acts = outsideTheAverages(blocks(), size());
+            return reduce(command, [&] {
+                return ::threshold(transform.getData(), acts.data(), acts.size(), command.number, command.soft);
+            });
         });
     }
     return -1;
@@ -224,6 +260,25 @@ bool Session::pass(char key)
     refusal = std::string(1, key) + " was not made: it would take a value beyond the largest that a "
               "32-bit float holds (about 3.4e38), and leave Infinity or NaN.";
     return false;
+}
+
+bool Session::reduce(const Command& command, const std::function<std::size_t()>& measured)
+{
+    const std::vector<float> before(transform.getData(), transform.getData() + entries(size()));
+    Reduction made;
+    made.kind = command.kind == Command::Kind::keep ? Reduction::Kind::keep : Reduction::Kind::threshold;
+    made.soft = command.soft;
+    made.epsilon = command.number;
+    made.onPixels = nothingDecomposed();
+    made.count = measured();
+    measureReduction(before.data(), transform.getData(), before.size(), made);
+    record.reduced = made;
+    return true;
+}
+
+bool Session::nothingDecomposed() const
+{
+    return transform.getRowLength() == size() && transform.getColumnLength() == size();
 }
 
 const std::string& Session::message() const
@@ -350,6 +405,23 @@ std::vector<std::string> Session::commands() const
 std::size_t Session::historyBytes() const
 {
     return history.bytes();
+}
+
+float Session::peak() const
+{
+    return matrix ? matrixPeak(record.start->data(), record.start->size()) : 1.0f;
+}
+
+double Session::psnr() const
+{
+    if (!nothingDecomposed())
+        return std::numeric_limits<double>::quiet_NaN();
+    return ::psnr(transform.getData(), record.start->data(), entries(size()), peak());
+}
+
+const Reduction& Session::lastReduction() const
+{
+    return record.reduced;
 }
 
 const KeepResult* Session::lastKeep() const

@@ -52,6 +52,9 @@ public:
     bool reset();
     bool setValue(int row, int column, float value);
     bool keepLargest(double percent, KeepResult& result);
+    // The textbook's threshold (Compression.h) on every entry outside the averages of the blocks
+    // in effect; refused when nothing is decomposed.
+    bool threshold(double epsilon, bool soft);
     bool undo();
     bool redo();
     bool canUndo() const;
@@ -76,6 +79,12 @@ public:
     std::vector<std::string> commands() const;
     // What the undo history holds, in bytes (see History).
     std::size_t historyBytes() const;
+    // The peak of the PSNR: 1 for a picture, matrixPeak of a matrix's start.
+    float peak() const;
+    // PSNR in dB of the array against its start, NaN while anything is decomposed.
+    double psnr() const;
+    // What the last keep-the-largest or threshold since the start did (kind none when neither).
+    const Reduction& lastReduction() const;
     // What the last keep-the-largest since the start kept, or null when none was made.
     const KeepResult* lastKeep() const;
     // True while the passes that the last keep-the-largest was made on are still those in effect.
@@ -94,6 +103,9 @@ private:
     bool unchangedSince(const Snapshot& before) const;
     // Makes the passes of `key`; false, with everything as it was, when one would overflow.
     bool pass(char key);
+    // Runs a keep or a threshold (`measured` makes it and gives its count) and notes what it did.
+    bool reduce(const Command& command, const std::function<std::size_t()>& measured);
+    bool nothingDecomposed() const;
     // Runs `change`, and records the state before it as `command`'s when it changed anything.
     // A change that returns false is taken back.
     int changing(const Command& command, const std::function<bool()>& change);

@@ -60,6 +60,16 @@ std::string TgaPicture::load(const char* path)
     return "";
 }
 
+bool TgaPicture::headerReads(const std::vector<unsigned char>& file)
+{
+    if (file.size() < 18 || file[1] > 1)
+        return false;
+    const unsigned char type = file[2];
+    const unsigned char depth = file[16];
+    return (type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11) &&
+           (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32);
+}
+
 int TgaPicture::getWidth() const
 {
     return width;

@@ -15,6 +15,11 @@ public:
     // leaves the picture held before. Running out of memory for the pixels is a refusal too.
     std::string load(const char* path);
 
+    // True when `file` starts as a TGA file does (a TGA has no signature): a whole 18-byte header,
+    // no colour map or one, a colour-mapped, true-colour or grey image type, raw or run-length,
+    // and a pixel depth such files have. A file that does not is no TGA at all.
+    static bool headerReads(const std::vector<unsigned char>& file);
+
     int getWidth() const;
     int getHeight() const;
     // width × height × 4 bytes, the top row first. Each channel byte is the file's byte (the

@@ -67,7 +67,7 @@ constexpr int headPairs = 32;
 // in one register's double lanes: the average of a pair (e, o), its detail (from the unrounded
 // average a: divided by s when normalized; from the pair itself in the orthonormal step), and a
 // stored detail as the inverse step takes it (multiplied by s and rounded when normalized).
-constexpr double h = 0.7071067811865476;  // 1 / √2, the orthonormal step's factor
+constexpr double h = orthonormalFactor;
 
 template <Normalization K, class Double>
 [[gnu::always_inline]] inline Double averageOf(Double first, Double second)

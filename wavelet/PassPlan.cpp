@@ -2,6 +2,8 @@
 
 #include "WaveletTransform.h"
 
+#include <cmath>
+
 int Pass::lengthAfter() const
 {
     return forward ? length / 2 : length;
@@ -17,6 +19,11 @@ DriverState driverState(const WaveletTransform& transform)
 {
     return {transform.getSize(), transform.getRowLength(), transform.getColumnLength(),
             transform.isStandard(), transform.getNormalization()};
+}
+
+float levelFactor(int half)
+{
+    return static_cast<float>(std::sqrt(static_cast<double>(half)));
 }
 
 int log2Of(int powerOfTwo)

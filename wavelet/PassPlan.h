@@ -46,6 +46,12 @@ DriverState driverState(const WaveletTransform& transform);
 // The four drivers: F, R, f and r on the keyboard.
 enum class Driver { decompose, reconstruct, decomposeStep, reconstructStep };
 
+// The level factor of a normalized pass with `half` pairs: √half in double, rounded to float once.
+float levelFactor(int half);
+
+// The factor of every orthonormal step, forward and inverse: 1 / √2 as a double.
+constexpr double orthonormalFactor = 0.7071067811865476;
+
 // The exponent of a power of two: how many levels a side of that length has.
 int log2Of(int powerOfTwo);
 

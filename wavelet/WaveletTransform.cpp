@@ -8,20 +8,9 @@
 #include "HaarKernels.h"
 #include "PassPlan.h"
 
-#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <optional>
-
-namespace {
-
-// Level factor of a pass with `half` pairs: √half in double, rounded to float once.
-float levelFactor(int half)
-{
-    return static_cast<float>(std::sqrt(static_cast<double>(half)));
-}
-
-} // namespace
 
 WaveletTransform::WaveletTransform()
     : size(0), rowLength(0), columnLength(0), rowInverseLength(0), columnInverseLength(0),

@@ -20,6 +20,7 @@
 #include "KeyCommands.h"
 #include "Link.h"
 #include "Numbers.h"
+#include "PassMatrix.h"
 #include "RateDistortion.h"
 #include "Session.h"
 #include "TgaPicture.h"
@@ -31,6 +32,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iterator>
 #include <optional>
@@ -98,12 +100,6 @@ std::vector<float> exampleMatrix(int n)
 bool inGrid(int row, int column)
 {
     return row >= 0 && column >= 0 && row < g_session->size() && column < g_session->size();
-}
-
-std::size_t cellCount()
-{
-    const auto n = static_cast<std::size_t>(g_session->size());
-    return n * n;
 }
 
 // The readers take a path; the page's bytes become a file in the module's memory file system.
@@ -202,12 +198,6 @@ int size()
 const float* data()
 {
     return g_session->values();
-}
-
-int nothingDecomposed()
-{
-    const DriverState s = g_session->state();
-    return s.rowLength == s.size && s.columnLength == s.size;
 }
 
 // The canvas bytes of the current array (Session::render), `view` 0 to 3: the coefficients, the
@@ -340,23 +330,64 @@ int keep(double percent)
     return static_cast<int>(result.kept);
 }
 
-// How many values the last keep since the start kept (the budget), -1 when none was made.
-int keptCount()
+// What the last keep or threshold since the start did, in the page's sentences, "" when none.
+std::string keptText()
 {
-    const KeepResult* kept = g_session->lastKeep();
-    return kept ? static_cast<int>(kept->kept) : -1;
+    return reductionText(g_session->lastReduction());
 }
 
-// How many of the values the last keep kept are not 0.
-int keptNonZero()
+// The same as the data- attributes of #kept, a JSON object of strings ({} when none).
+std::string keptAttributes()
 {
-    const KeepResult* kept = g_session->lastKeep();
-    return kept ? static_cast<int>(kept->nonZero) : 0;
+    const Reduction& r = g_session->lastReduction();
+    if (r.kind == Reduction::Kind::none)
+        return "{}";
+    return std::string("{\"on\":\"") + (r.onPixels ? "pixels" : "coefficients") + "\",\"count\":\"" +
+           std::to_string(r.count) + "\",\"nonzero-before\":\"" + std::to_string(r.nonZeroBefore) +
+           "\",\"nonzero-after\":\"" + std::to_string(r.nonZeroAfter) + "\",\"energy\":\"" +
+           shortestDecimal(r.energy) + "\"}";
 }
 
-double psnrNow()
+// The textbook's threshold ε as typed, hard or soft; null when made (or when it changed nothing).
+Refusal threshold(const std::string& typed, int soft)
 {
-    return psnr(g_session->values(), g_session->start().data(), cellCount());
+    float value = 0.0f;
+    if (!parseFloat(typed, value) || !(value >= 0.0f))
+        return "The threshold must be a number of at least 0, written with a decimal point.";
+    if (g_session->run(Command::threshold(std::strtod(typed.c_str(), nullptr), soft != 0)) == 0 &&
+        !g_session->message().empty())
+        return g_session->message();
+    return std::nullopt;
+}
+
+std::string psnrText()
+{
+    return psnrSentence(g_session->peak(), g_session->psnr());
+}
+
+std::string peakText()
+{
+    return shortestDecimal(g_session->peak());
+}
+
+// The matrix W of the latest pass in effect and its caption; "" when nothing is decomposed.
+std::string passMatrixText()
+{
+    const std::vector<Pass>& passes = g_session->log().inEffect();
+    return passes.empty() ? "" : ::passMatrixText(passMatrix(passes.back()));
+}
+
+std::string passMatrixCaption()
+{
+    const std::vector<Pass>& passes = g_session->log().inEffect();
+    return passes.empty() ? "" : passCaption(passes.back());
+}
+
+// The current array for a worksheet, `format` 0 to 2: CSV, LaTeX or NumPy.
+std::string exportText(int format)
+{
+    return ::exportText(g_session->values(), g_session->size(),
+                        static_cast<MatrixFormat>(std::clamp(format, 0, 2)));
 }
 
 std::string cellText(int row, int column)
@@ -375,8 +406,7 @@ Refusal cellSetText(int row, int column, const std::string& typed)
     if (!inGrid(row, column))
         return "There is no such cell.";
     if (!parseFloat(typed, value))
-        return "Row " + std::to_string(row + 1) + ", column " + std::to_string(column + 1) +
-               ": the text typed is not a number that a 32-bit float holds.";
+        return cellPlace(row, column) + "the text typed is not a number that a 32-bit float holds.";
     g_session->setValue(row, column, value);
     return std::nullopt;
 }
@@ -544,6 +574,16 @@ Refusal tgaRead(const Bytes& file)
     return refusal.empty() ? Refusal() : refusal;
 }
 
+// A file without another kind's signature is taken for a TGA file; one that does not even start as
+// a TGA file does is no picture the page reads. `head` is the file's first bytes.
+Refusal tgaHeader(const Bytes& head)
+{
+    if (TgaPicture::headerReads(head))
+        return std::nullopt;
+    return "Orlinde: the file is no picture this page reads. It reads PNG, JPEG, GIF, WebP, BMP, SVG "
+           "and TGA files.";
+}
+
 int tgaWidth()
 {
     return g_tga.getWidth();
@@ -709,7 +749,6 @@ constexpr Call kCalls[] = {
     bind<vocabulary>("vocabulary"),
     bind<size>("size"),
     bind<data>("data"),
-    bind<nothingDecomposed>("nothingDecomposed"),
     bind<renderView>("renderView"),
     bind<keptViewShows>("keptViewShows"),
     bind<rowLevels>("rowLevels"),
@@ -732,9 +771,14 @@ constexpr Call kCalls[] = {
     bind<canUndo>("canUndo"),
     bind<canRedo>("canRedo"),
     bind<keep>("keep"),
-    bind<keptCount>("keptCount"),
-    bind<keptNonZero>("keptNonZero"),
-    bind<psnrNow>("psnr"),
+    bind<keptText>("keptText"),
+    bind<keptAttributes>("keptAttributes"),
+    bind<threshold, kFieldCap>("threshold"),
+    bind<psnrText>("psnrText"),
+    bind<peakText>("peakText"),
+    bind<passMatrixText>("passMatrixText"),
+    bind<passMatrixCaption>("passMatrixCaption"),
+    bind<exportText>("exportText"),
     bind<cellText>("cellText"),
     bind<cellSetText, kFieldCap>("cellSetText"),
     bind<gridSize>("gridSize"),
@@ -760,6 +804,7 @@ constexpr Call kCalls[] = {
     bind<saveTga>("saveTga"),
     bind<savePng>("savePng"),
     bind<tgaRead>("tgaRead"),
+    bind<tgaHeader>("tgaHeader"),
     bind<tgaWidth>("tgaWidth"),
     bind<tgaHeight>("tgaHeight"),
     bind<tgaRgba>("tgaRgba"),

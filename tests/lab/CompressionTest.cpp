@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numeric>
 #include <vector>
@@ -89,7 +90,7 @@ TEST(Compression, NanOutranksEveryNumber)
     EXPECT_EQ(values[3], 0.0f);
 }
 
-TEST(Compression, PsnrHasPeakOne)
+TEST(Compression, PsnrAgainstItsPeak)
 {
     const std::vector<float> reference = {0.0f, 0.25f, 0.5f, 1.0f};
     std::vector<float> values = reference;
@@ -97,6 +98,67 @@ TEST(Compression, PsnrHasPeakOne)
               std::numeric_limits<double>::infinity());
     values[2] = 0.0f; // Σ error² = 0.25 over 4 values: 10 log10(16)
     EXPECT_DOUBLE_EQ(psnr(values.data(), reference.data(), values.size()), 10.0 * std::log10(16.0));
+    // Every error 25.5 against peak 255: the MSE is 255² / 100, so 20 dB.
+    const std::vector<float> bytes = {0.0f, 100.0f, 200.0f, 255.0f};
+    const std::vector<float> off = {25.5f, 74.5f, 225.5f, 229.5f};
+    EXPECT_NEAR(psnr(off.data(), bytes.data(), 4, 255.0f), 20.0, 1e-12);
+    EXPECT_EQ(psnrSentence(255.0f, psnr(off.data(), bytes.data(), 4, 255.0f)),
+              "PSNR (peak 255) against the start: 20.00 dB");
+    EXPECT_EQ(psnrSentence(1.0f, std::numeric_limits<double>::infinity()),
+              "PSNR (peak 1) against the start: \xE2\x88\x9E");
+    EXPECT_EQ(psnrSentence(0.5f, std::nan("")), "PSNR (peak 0.5) against the start: (reconstruct fully to compare)");
+
+    const struct {
+        std::vector<float> start;
+        float peak;
+    } peaks[] = {
+        {{0.0f, 0.5f, 1.0f}, 1.0f},
+        {{0.0f, 1.5f, 255.0f}, 255.0f},
+        {{-0.5f, 0.25f}, 0.5f},
+        {{3.0f, 300.0f}, 300.0f},
+        {{-400.0f, 2.0f}, 400.0f},
+    };
+    for (const auto& p : peaks)
+        EXPECT_EQ(matrixPeak(p.start.data(), p.start.size()), p.peak) << p.peak;
+}
+
+// Hard keeps a value exactly at ε; soft shrinks in double and rounds once (in float arithmetic
+// the value at index 5 would come out as -4.43597126f); both write +0, never -0.
+TEST(Compression, ThresholdHardAndSoft)
+{
+    const std::vector<float> start = {0.5f, -0.5f, 0.25f, -0.0f, 2.0f, -6.135971546173096f, 0.1f, 0.1f};
+    const std::vector<unsigned char> acts = {1, 1, 1, 1, 1, 1, 1, 0};
+    const auto bits = [](float v) {
+        std::uint32_t b;
+        std::memcpy(&b, &v, sizeof b);
+        return b;
+    };
+    std::vector<float> hard = start;
+    EXPECT_EQ(threshold(hard.data(), acts.data(), hard.size(), 0.5, false), 2u);
+    const std::vector<float> hardWanted = {0.5f, -0.5f, 0.0f, 0.0f, 2.0f, -6.135971546173096f, 0.0f, 0.1f};
+    std::vector<float> soft = start;
+    EXPECT_EQ(threshold(soft.data(), acts.data(), soft.size(), 1.7, true), 4u);
+    const std::vector<float> softWanted = {0.0f, 0.0f, 0.0f, 0.0f, 0.3f, -4.435971736907959f, 0.0f, 0.1f};
+    for (std::size_t i = 0; i < start.size(); ++i) {
+        EXPECT_EQ(bits(hard[i]), bits(hardWanted[i])) << "hard " << i;
+        EXPECT_EQ(bits(soft[i]), bits(softWanted[i])) << "soft " << i;
+    }
+
+    Reduction made;
+    made.kind = Reduction::Kind::threshold;
+    made.epsilon = 1.7;
+    made.soft = true;
+    made.count = 4;
+    measureReduction(start.data(), soft.data(), start.size(), made);
+    EXPECT_EQ(made.nonZeroBefore, 7u);
+    EXPECT_EQ(made.nonZeroAfter, 3u);
+    // As numpy gives it from the same floats.
+    EXPECT_NEAR(made.energy, 0.46830702665276147, 1e-15);
+    EXPECT_EQ(reductionText(made).rfind(
+                  "The soft threshold 1.7 made 4 coefficients 0.\nNot 0 before : after = 1 : 2.33.\nEnergy kept", 0),
+              0u);
+    EXPECT_NE(reductionText(made).find(": 46.83 %.\nOnly in the orthonormal mode"), std::string::npos)
+        << reductionText(made);
 }
 
 } // namespace

@@ -15,17 +15,18 @@
 TEST(Link, ReadsWhatItWritesListsWhatItIgnoresAndKeepsToItsCaps)
 {
     const Link link = parseLink("#sample=scene&do=N,F,B*3,keep:5.0,R,keep:100,x,keep:0,keep:101,B*0,b*x,scale:0,"
-                                "set:1:2,norm:orthonormal,norm:Plain&signed=1&view=difference&colour=red&sample=junk");
+                                "set:1:2,norm:orthonormal,thresh:soft:0.50,thresh:hard:-1"
+                                "&signed=1&view=difference&colour=red&sample=junk");
     EXPECT_EQ(link.sample, "scene");
     EXPECT_EQ(link.commands, (std::vector<std::string>{"N", "F", "B", "B", "B", "keep:5", "R", "keep:100",
-                                                       "norm:orthonormal"}));
+                                                       "norm:orthonormal", "thresh:soft:0.5"}));
     EXPECT_TRUE(link.signedView);
     EXPECT_EQ(link.view, "difference");
     EXPECT_EQ(link.ignored, (std::vector<std::string>{"do: x", "do: keep:0", "do: keep:101", "do: B*0",
-                                                      "do: b*x", "do: scale:0", "do: set:1:2", "do: norm:Plain",
-                                                      "colour=red", "sample=junk"}));
-    EXPECT_EQ(formatLink(link),
-              "sample=scene&do=N,F,B*3,keep:5,R,keep:100,norm:orthonormal&signed=1&view=difference");
+                                                      "do: b*x", "do: scale:0", "do: set:1:2",
+                                                      "do: thresh:hard:-1", "colour=red", "sample=junk"}));
+    EXPECT_EQ(formatLink(link), "sample=scene&do=N,F,B*3,keep:5,R,keep:100,norm:orthonormal,thresh:soft:0.5"
+                                "&signed=1&view=difference");
     EXPECT_EQ(vocabulary().rfind(R"({"views":["coefficients","opened","difference","kept"],"keys":[)"
                                  R"({"key":"F","does":"Decompose all"},{"key":"f",)", 0), 0u);
 

@@ -71,18 +71,18 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
         const char* says;
     };
     const Bad bad[] = {
-        {"", "Row 1, column 1"},
-        {"1 2 3\n", "Row 1, column 4"},
-        {"1 2 3 4\n5 6 x 8\n", "Row 2, column 3: \"x\""},
-        {"1 2 3 4\n5 6 7 8\n9 10 11 1e39\n", "Row 3, column 4"},
-        {"1 2 3 4\n5 6 7 8\n9 10 11\n", "Row 3, column 4"},
-        {"1 2 3 4\n5 6 7 8 9\n", "Row 2, column 5"},
-        {"1 2 3 4\n5 6 7 8\n", "Row 3, column 1"},
-        {"1 2 3 4\n5 6 7 8\n1 2 3 4\n5 6 7 8\n9 9 9 9\n", "Row 5, column 1"},
-        {"1,5 2 3 4\n", "Row 1, column 5"},
-        {"1 2 nan 4\n", "Row 1, column 3"},
-        {"1,,2,3,4\n", "Row 1, column 2: the cell is empty."},
-        {"1\t2\t3\t4\n5\t6\t7\t\n", "Row 2, column 4: the cell is empty."},
+        {"", "In row 0, column 0"},
+        {"1 2 3\n", "In row 0, column 3"},
+        {"1 2 3 4\n5 6 x 8\n", "In row 1, column 2: \"x\""},
+        {"1 2 3 4\n5 6 7 8\n9 10 11 1e39\n", "In row 2, column 3"},
+        {"1 2 3 4\n5 6 7 8\n9 10 11\n", "In row 2, column 3"},
+        {"1 2 3 4\n5 6 7 8 9\n", "In row 1, column 4"},
+        {"1 2 3 4\n5 6 7 8\n", "In row 2, column 0"},
+        {"1 2 3 4\n5 6 7 8\n1 2 3 4\n5 6 7 8\n9 9 9 9\n", "In row 4, column 0"},
+        {"1,5 2 3 4\n", "In row 0, column 4"},
+        {"1 2 nan 4\n", "In row 0, column 2"},
+        {"1,,2,3,4\n", "In row 0, column 1: the cell is empty."},
+        {"1\t2\t3\t4\n5\t6\t7\t\n", "In row 1, column 3: the cell is empty."},
     };
     for (const Bad& b : bad) {
         const ParsedMatrix m = parseMatrix(b.text);
@@ -92,8 +92,37 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
     // A refusal quotes at most 40 characters of a cell; a text beyond the cap is not read at all.
     EXPECT_EQ(excerpt(std::string(40, '7')), std::string(40, '7'));
     EXPECT_EQ(parseMatrix("1 2 " + std::string(1000, '7') + "x 4\n").message,
-              "Row 1, column 3: \"" + std::string(40, '7') + "\xE2\x80\xA6\" is not a number that a 32-bit float holds.");
-    EXPECT_EQ(parseMatrix(std::string(matrixCharacterCap, ' ')).message.rfind("Row 1, column 1", 0), 0u);
+              "In row 0, column 2: \"" + std::string(40, '7') + "\xE2\x80\xA6\" is not a number that a 32-bit float holds.");
+    EXPECT_EQ(parseMatrix(std::string(matrixCharacterCap, ' ')).message.rfind("In row 0, column 0", 0), 0u);
     EXPECT_EQ(parseMatrix(std::string(matrixCharacterCap + 1, ' ')).message,
               "The text has 100001 characters, and a matrix may have at most 100000.");
+}
+
+// MATLAB and NumPy write the same matrix with brackets, ';' and "],"; each export reads back (a
+// LaTeX one aside) to the very floats it was made of.
+TEST(Numbers, MatlabAndNumpyMatricesReadAndExportsReadBack)
+{
+    const ParsedMatrix matlab = parseMatrix("[1 2 3 4; 5 6 7 8\n9 10 11 12; 13 14 15 -16];");
+    const ParsedMatrix numpy = parseMatrix(" np.array([[1, 2, 3, 4],\n [5, 6, 7, 8], [9, 10, 11, 12] ,[13, 14, 15, -16]])\n");
+    ASSERT_TRUE(matlab.ok) << matlab.message;
+    ASSERT_TRUE(numpy.ok) << numpy.message;
+    EXPECT_EQ(matlab.values, numpy.values);
+    EXPECT_EQ(matlab.values[4], 5.0f);
+    EXPECT_EQ(matlab.values[15], -16.0f);
+    EXPECT_EQ(parseMatrix("[1 2 3 4; 5 6 7]").message.rfind("In row 1, column 3: the row has only 3", 0), 0u);
+
+    const float small[] = {1.0f, -0.5f, 0.1f, 1e21f};
+    EXPECT_EQ(exportText(small, 2, MatrixFormat::csv), "1,-0.5\n0.1,1e+21\n");
+    EXPECT_EQ(exportText(small, 2, MatrixFormat::latex),
+              "\\begin{bmatrix}\n1 & -0.5 \\\\\n0.1 & 1e+21\n\\end{bmatrix}\n");
+    EXPECT_EQ(exportText(small, 2, MatrixFormat::numpy), "np.array([[1, -0.5], [0.1, 1e+21]])");
+    std::vector<float> values(256);
+    std::uint32_t seed = 99;
+    for (float& v : values)
+        v = static_cast<float>(static_cast<std::int32_t>(nextRandom(seed))) * 1e-7f;
+    for (const MatrixFormat format : {MatrixFormat::csv, MatrixFormat::numpy}) {
+        const ParsedMatrix back = parseMatrix(exportText(values.data(), 16, format));
+        ASSERT_TRUE(back.ok) << back.message;
+        EXPECT_EQ(std::memcmp(back.values.data(), values.data(), values.size() * sizeof(float)), 0);
+    }
 }

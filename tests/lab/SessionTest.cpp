@@ -22,6 +22,7 @@ struct State {
     bool scaleFollows;
     PassLog log;
     long kept;
+    Reduction reduced;
 
     bool operator==(const State& o) const
     {
@@ -29,7 +30,7 @@ struct State {
                std::memcmp(values.data(), o.values.data(), values.size() * sizeof(float)) == 0 &&
                lengths == o.lengths && standard == o.standard && normalization == o.normalization &&
                std::memcmp(&scale, &o.scale, sizeof scale) == 0 && scaleFollows == o.scaleFollows &&
-               log == o.log && kept == o.kept;
+               log == o.log && kept == o.kept && reduced == o.reduced;
     }
 };
 
@@ -43,7 +44,8 @@ struct Lab {
         const auto n = static_cast<std::size_t>(transform.getSize());
         return {std::vector<float>(transform.getData(), transform.getData() + n * n),
                 lengths(transform), transform.isStandard(), transform.getNormalization(), scale,
-                session.automaticScaleOn(), session.log(), session.lastKeep() ? static_cast<long>(session.lastKeep()->kept) : -1};
+                session.automaticScaleOn(), session.log(),
+                session.lastKeep() ? static_cast<long>(session.lastKeep()->kept) : -1, session.lastReduction()};
     }
 };
 
@@ -65,7 +67,7 @@ TEST(Session, UndoAndRedoRestoreEveryStateBitForBitWithinTheBudget)
         [&] { return lab.session.key('B'); },       [&] { return lab.session.key('b'); },
         [&] { return lab.session.setScale(2.5f); }, [&] { return lab.session.autoScale(); },
         [&] { return lab.session.reset(); },        [&] { return lab.session.keepLargest(10, kept); },
-        [&] { return lab.session.setValue(3, 5, -7.5f); },
+        [&] { return lab.session.setValue(3, 5, -7.5f); }, [&] { return lab.session.threshold(0.01, true); },
         [&] { return lab.session.run(std::string("norm:orthonormal")) == 1; },
     };
     std::uint32_t seed = 31337;
@@ -77,7 +79,8 @@ TEST(Session, UndoAndRedoRestoreEveryStateBitForBitWithinTheBudget)
         if (changed)
             states.push_back(lab.state());
     }
-    // Its commands, through a link, give the same state.
+    // Its commands, through a link, give the same state; a numbers link, since only that one
+    // carries edited cells.
     Lab replayed;
     replayed.session.open(image.data(), n);
     Link link;
@@ -215,4 +218,49 @@ TEST(Session, NLeavesOrthonormalForPlain)
     shows(Normalization::plain, "Un-Normalized");
     ASSERT_TRUE(lab.session.key('n'));
     shows(Normalization::normalized, "Normalized");
+}
+
+// A threshold leaves the averages alone, is refused before any pass, and is taken back by undo;
+// a keep with nothing decomposed says it kept pixels.
+TEST(Session, ThresholdOutsideTheAveragesAndWhatAKeepWasMadeOn)
+{
+    const int n = 8;
+    std::vector<float> start(64);
+    for (std::size_t i = 0; i < start.size(); ++i)
+        start[i] = static_cast<float>(i % 7) * 0.125f;
+    Lab lab;
+    lab.session.open(start.data(), n);
+    const State opened = lab.state();
+    EXPECT_FALSE(lab.session.threshold(10.0, false));
+    EXPECT_EQ(lab.session.message().rfind("Nothing is decomposed", 0), 0u) << lab.session.message();
+    EXPECT_TRUE(lab.state() == opened);
+    EXPECT_FALSE(lab.session.canUndo());
+
+    ASSERT_TRUE(lab.session.key('f'));
+    ASSERT_TRUE(lab.session.key('f'));
+    const State decomposed = lab.state();
+    // The level 1 average, rows and columns 0 … 3, is all that a threshold above every value leaves.
+    ASSERT_EQ(lab.session.run(std::string("thresh:hard:100")), 1);
+    std::size_t averages = 0;
+    for (int row = 0; row < n; ++row)
+        for (int column = 0; column < n; ++column) {
+            const float v = lab.state().values[static_cast<std::size_t>(row * n + column)];
+            const float was = decomposed.values[static_cast<std::size_t>(row * n + column)];
+            ASSERT_EQ(v, row < 4 && column < 4 ? was : 0.0f) << row << ", " << column;
+            averages += row < 4 && column < 4 && was != 0.0f;
+        }
+    const Reduction& made = lab.session.lastReduction();
+    EXPECT_EQ(made.kind, Reduction::Kind::threshold);
+    EXPECT_EQ(made.nonZeroAfter, averages);
+    EXPECT_EQ(made.count, made.nonZeroBefore - averages);
+    EXPECT_EQ(lab.session.commands().back(), "thresh:hard:100");
+    ASSERT_TRUE(lab.session.undo());
+    EXPECT_TRUE(lab.state() == decomposed);
+    EXPECT_EQ(lab.session.lastReduction().kind, Reduction::Kind::none);
+
+    lab.session.reset();
+    KeepResult kept{};
+    ASSERT_TRUE(lab.session.keepLargest(50, kept));
+    EXPECT_TRUE(lab.session.lastReduction().onPixels);
+    EXPECT_EQ(reductionText(lab.session.lastReduction()).rfind("Kept 32 pixels, ", 0), 0u);
 }

@@ -36,7 +36,15 @@ TEST(TgaPicture, EveryKindAsRgbaTopRowFirst)
         EXPECT_EQ(picture.getWidth(), 3);
         EXPECT_EQ(picture.getHeight(), 2);
         EXPECT_EQ(picture.getRgba(), c.rgba);
+        EXPECT_TRUE(TgaPicture::headerReads(tgaFile(c.header, c.pixels)));
     }
+    // No TGA file starts as a text does, nor is shorter than its header.
+    const std::string text = "Not a picture: a shopping list.\n";
+    EXPECT_FALSE(TgaPicture::headerReads(Bytes(text.begin(), text.end())));
+    Bytes cut = tgaFile({3, 8, 1, 1});
+    cut.resize(17);
+    EXPECT_FALSE(TgaPicture::headerReads(cut));
+    EXPECT_FALSE(TgaPicture::headerReads(tgaFile({2, 12, 1, 1})));
 }
 
 TEST(TgaPicture, RefusalsNameTheReasonAndKeepThePictureHeld)

@@ -58,7 +58,7 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
   // Enter in the percentage box keeps the largest, as the button does.
   await page.fill('#keep', '50');
   await page.press('#keep', 'Enter');
-  assert.match(await text(page, 'kept'), /^Kept \d+ coefficients, /);
+  assert.match(await text(page, 'kept'), /^Kept \d+ pixels, /);
   // The matrix box and a cell take their letters as text.
   await page.selectOption('#mode', 'numbers');
   const matrix = await coefficients(page);

@@ -3,6 +3,7 @@
 'use strict';
 const assert = require('assert');
 const { spawnSync } = require('child_process');
+const fs = require('fs');
 const { test } = require('node:test');
 const { N, page, sample, picture, floats, native, model, assertShows, state, start, open, drop,
         chartDone, text, coefficients, canvasGrey } = require('./page_session');
@@ -42,9 +43,12 @@ test('a refused file leaves its message and changes nothing, in either mode', as
   const everything = async () => [...await state(), await page.evaluate(() => orlinde.link()),
                                   await page.isDisabled('#undo'), await text(page, 'chart-table')];
   const before = await everything();
+  fs.writeFileSync(picture('notes.txt'), 'Not a picture: a shopping list.\n');
   const refusals = {
-    // The reader's own message.
+    // The reader's own message, for a file that starts as a TGA file does.
     'palette.tga': native(picture('palette.tga'), '').message,
+    'notes.txt': 'Orlinde: the file is no picture this page reads. It reads PNG, JPEG, GIF, WebP, BMP, SVG ' +
+                 'and TGA files.',
     'broken.png': 'Orlinde: the browser cannot decode broken.png as a PNG picture.',
   };
   for (const [name, message] of Object.entries(refusals)) {

@@ -1,5 +1,5 @@
-// The scale typed, and keep-the-largest; Enter in either field applies it
-// once.
+// The scale typed or set automatically, keep-the-largest and the threshold; Enter in a field
+// applies it once.
 'use strict';
 const { $, call } = require('./base');
 const { show, say, whenChanged, command } = require('./controller');
@@ -31,21 +31,34 @@ $('keep-form').addEventListener('submit', (event) => {
   command(() => call.keep(percent));
 });
 
+// Only the button, or Enter in the field, applies a threshold: the form submits on either.
+$('threshold-form').addEventListener('submit', (event) => {
+  event.preventDefault();
+  let refusal = null;
+  command(() => {
+    refusal = call.threshold($('threshold').value, $('threshold-kind').value === 'soft' ? 1 : 0);
+  });
+  if (refusal)
+    say(refusal);
+});
+
 function showPsnr() {
-  if (call.nothingDecomposed()) {
-    const db = call.psnr();
-    show('psnr', db === Infinity ? '∞' : `${db.toFixed(2)} dB`);
-  } else {
-    show('psnr', '(reconstruct fully to compare)');
-  }
+  show('psnr', call.psnrText());
+  $('psnr').dataset.peak = call.peakText();
 }
 
-// What the last keep-the-largest kept, as long as it is part of the state (undo takes it back):
-// two numbers and no separators in them, so that a script reads the budget and the non-zero count
-// straight off the line.
+// What the last keep or threshold did, as long as it is part of the state (undo takes it back),
+// with its numbers as data- attributes for scripts.
 function showKept() {
-  const kept = call.keptCount();
-  show('kept', kept < 0 ? '' : `Kept ${kept} coefficients, ${call.keptNonZero()} of them not 0.`);
+  show('kept', call.keptText());
+  const kept = $('kept');
+  const attributes = JSON.parse(call.keptAttributes());
+  for (const name of ['on', 'count', 'nonzero-before', 'nonzero-after', 'energy']) {
+    if (name in attributes)
+      kept.setAttribute(`data-${name}`, attributes[name]);
+    else
+      kept.removeAttribute(`data-${name}`);
+  }
 }
 
 whenChanged(() => {

@@ -167,6 +167,9 @@ async function openFile(file) {
                         `${call.maxPixels() / 1e6} megapixels needs.`);
     const head = new Uint8Array(await file.slice(0, HEAD).arrayBuffer());
     const kind = pictureKind(head);
+    const notTga = kind === 'TGA' ? call.tgaHeader(head) : null;
+    if (notTga)
+      throw new Refusal(notTga);
     const size = headerSize(kind, head);
     if (size !== null)
       refuseAbove(name, ...size);

@@ -80,6 +80,32 @@ test('without WebAssembly the page says so', async () => {
   await bare.close();
 });
 
+test('in numbers mode neither the grid nor a control moves as the sentences under it change',
+     async () => {
+  await page.selectOption('#mode', 'numbers');
+  const boxes = () => page.evaluate(() => [...document.querySelectorAll(
+    '#grid, .view button, .view select, .view input, .controls button, .controls select, ' +
+    '.controls input, .controls textarea')]
+    .filter((e) => !e.closest('#grid table') && e.getClientRects().length > 0)
+    .map((e) => `${e.id || e.textContent} ${JSON.stringify(e.getBoundingClientRect())}`));
+  for (const [width, height] of [[1280, 800], [1366, 768], [1920, 1080]]) {
+    await page.setViewportSize({ width, height });
+    await page.click('#reset');
+    await page.locator('#grid').focus();
+    const first = await boxes();
+    const sentences = new Set();
+    // Half a level, the other arrangement, the passes no longer undoing each other, and back.
+    for (const key of 'fSfrNRfFRr') {
+      await page.keyboard.press(key);
+      sentences.add(await text(page, 'where') + await text(page, 'warning'));
+      assert.deepStrictEqual(await boxes(), first, `${width} × ${height}, after ${key}`);
+    }
+    assert.ok(sentences.size >= 5, `${width} × ${height}: the sentences changed`);
+  }
+  await page.setViewportSize({ width: 960, height: 640 });
+  await page.selectOption('#mode', 'picture');
+});
+
 test('a phone shows the picture, scaled, and the step buttons together', async () => {
   for (const [width, height, isMobile] of [[390, 844, true], [844, 390, true], [560, 640, false]]) {
     const phone = await loadPage(browser, process.env.ORLINDE_WEB_PAGE,
@@ -109,6 +135,27 @@ test('a phone shows the picture, scaled, and the step buttons together', async (
       const [row, column] = [N - 1 - Math.floor(100 * N / seen.side),
                              Math.floor(200 * N / seen.side)];
       assert.match(await text(phone, 'readout'), new RegExp(`^row ${row}, column ${column}: `));
+      // The tools used most right under the step buttons, in reach; every control big enough
+      // for a finger (a checkbox, or its label).
+      const reach = await phone.evaluate(() => {
+        const box = (e) => e.getBoundingClientRect();
+        const top = box(document.getElementById('picture')).top;
+        const small = [...document.querySelectorAll('button, select, input')]
+          .filter((e) => e.getClientRects().length > 0)
+          .map((e) => [e.id || e.textContent, box(e), e.type === 'checkbox' && box(e.labels[0])])
+          .filter(([, b, l]) => (b.width < 24 || b.height < 24) && !(l && l.width >= 24 &&
+                                                                      l.height >= 24))
+          .map(([name]) => name);
+        const tools = document.getElementById('tools');
+        return { small,
+                 under: box(tools).top - box(document.getElementById('keys')).bottom,
+                 far: ['keep', 'compress', 'view', 'scale', 'auto']
+                   .filter((id) => !tools.contains(document.getElementById(id)) ||
+                                   box(document.getElementById(id)).bottom > top + 1.5 * innerHeight) };
+      });
+      assert.deepStrictEqual(reach.small, [], `smaller than 24 × 24: ${what}`);
+      assert.deepStrictEqual(reach.far, [], `out of reach: ${what}`);
+      assert.ok(reach.under >= 0 && reach.under <= 16, `right under the buttons: ${reach.under}`);
     }
     // The largest matrix, its details long decimals: every number whole, the buttons in view.
     await phone.selectOption('#mode', 'numbers');

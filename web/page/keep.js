@@ -1,35 +1,49 @@
 // The scale typed or set automatically, and keep-the-largest; Enter in either field applies it
-// once.
+// once (keys.js, oneNumberField).
 'use strict';
 const { $, call } = require('./base');
-const { show, say, whenChanged, command } = require('./controller');
+const { show, refuse, whenChanged, command } = require('./controller');
+const { oneNumberField } = require('./keys');
 
-// Enter both commits the field (a change) and submits its form; the second finds nothing new.
+// The core reads the scale. A field left with the text it shows (its change after Enter among
+// them) applies nothing.
 function applyScale() {
   if ($('scale').value === call.scaleText())
-    return;
+    return true;
   let refusal = null;
   command(() => { refusal = call.setScaleText($('scale').value); });
   if (refusal)
-    say(refusal);
+    refuse($('scale'), refusal);
+  return !refusal;
 }
 
-$('scale-form').addEventListener('submit', (event) => {
-  event.preventDefault();
-  applyScale();
-});
+// The percentage of the last keep applied, which Esc puts back.
+let keepText = $('keep').value;
+
+function applyKeep() {
+  const typed = $('keep').value;
+  const percent = Number(typed);
+  const refusal = call.commaRefusal(typed) ??
+    (percent > 0 && percent <= 100 ? null : 'Give a percentage above 0 and at most 100.');
+  if (refusal) {
+    refuse($('keep'), refusal);
+    return false;
+  }
+  command(() => call.keep(percent));
+  keepText = typed;
+  return true;
+}
+
+$('scale-form').addEventListener('submit', (event) => event.preventDefault());
 $('scale').addEventListener('change', applyScale);
+oneNumberField($('scale'), applyScale, () => call.scaleText());
 $('auto').addEventListener('click', () => command(call.autoScale));
 
 $('keep-form').addEventListener('submit', (event) => {
   event.preventDefault();
-  const percent = Number($('keep').value);
-  if (!(percent > 0 && percent <= 100)) {
-    show('kept', 'Give a percentage above 0 and at most 100.');
-    return;
-  }
-  command(() => call.keep(percent));
+  applyKeep();
 });
+oneNumberField($('keep'), applyKeep, () => keepText);
 
 function showPsnr() {
   if (call.nothingDecomposed()) {
@@ -49,7 +63,9 @@ function showKept() {
 }
 
 whenChanged(() => {
-  $('scale').value = call.scaleText();
+  // A refused text stays in the focused field to be mended.
+  if (document.activeElement !== $('scale'))
+    $('scale').value = call.scaleText();
   showPsnr();
   showKept();
 });

@@ -1,0 +1,23 @@
+// The blocks' short names, as the picture's labels write them.
+'use strict';
+const assert = require('assert');
+const { test } = require('node:test');
+const { shortName } = require('../../../web/page/block-names');
+
+test('each name the core gives has its own short name; no name, no label', () => {
+  const names = {
+    'average': 'A',
+    'not transformed yet': '–',
+    'a mix of two blocks (the passes were made half a level apart)': 'mix',
+    'level 1 row detail (vertical edges)': 'V1',
+    'level 12 column detail (horizontal edges)': 'H12',
+    'level 3 diagonal detail': 'D3',
+    'row level 2 detail × column level 10 average': 'R2d C10a',
+    'rows not transformed × column level 1 detail': 'R– C1d',
+    'row level 9 average × columns not transformed': 'R9a C–',
+    '': '',
+    'level 3 diagonal': '',
+  };
+  for (const [name, short] of Object.entries(names))
+    assert.strictEqual(shortName(name), short, name);
+});

@@ -18,8 +18,9 @@ test('every control says what it does, F and f apart, every text at 4.5:1 or mor
   }
   assert.strictEqual(new Set(names).size, names.length, `distinct names: ${names}`);
   for (const id of ['open', 'sample', 'mode', 'scale', 'keep', 'signed', 'blocks', 'grid-size',
-                    'grid-text', 'view'])
+                    'grid-text', 'view', 'letter-keys', 'labels'])
     assert.ok(await page.locator(`#${id}`).evaluate((e) => e.labels.length > 0), `#${id} label`);
+  await page.getByRole('img', { name: /^The coefficient array as a picture/ }).waitFor();
   // Text colour against the first opaque background behind it, as WCAG defines the ratio.
   const lowest = () => page.evaluate(() => {
     const luminance = (colour) => {
@@ -83,6 +84,7 @@ test('without WebAssembly the page says so', async () => {
 test('in numbers mode neither the grid nor a control moves as the sentences under it change',
      async () => {
   await page.selectOption('#mode', 'numbers');
+  await page.selectOption('#grid-size', '8');
   const boxes = () => page.evaluate(() => [...document.querySelectorAll(
     '#grid, .view button, .view select, .view input, .controls button, .controls select, ' +
     '.controls input, .controls textarea')]

@@ -46,7 +46,7 @@ function rangeOf(curves) {
   return [low, high > low ? high : low + 5];
 }
 
-// The labelled values of the axis: multiples of the first step that gives at most eight of them.
+// The labelled values of the axis: multiples of the first step that cuts it into at most eight.
 function ticksOf([low, high]) {
   const step = [5, 10, 20, 50, 100].find((s) => (high - low) / s <= 8) ?? 200;
   const ticks = [];
@@ -86,7 +86,8 @@ function markerPath(marker, x, y, r) {
     case 'triangle': return `M${x},${y - r}L${x + r},${y + r}H${x - r}Z`;
     case 'diamond': return `M${x},${y - r}L${x + r},${y}L${x},${y + r}L${x - r},${y}Z`;
     case 'cross': return `M${x - r},${y - r}L${x + r},${y + r}M${x - r},${y + r}L${x + r},${y - r}`;
-    default: return `M${x - r},${y}H${x + r}M${x},${y - r}V${y + r}`;
+    case 'plus': return `M${x - r},${y}H${x + r}M${x},${y - r}V${y + r}`;
+    default: return '';
   }
 }
 

@@ -30,6 +30,7 @@ test('the arrow keys move the readout cursor as the picture shows the array, nev
   assert.deepStrictEqual(cursorAfter(at(3, 3), 'ArrowDown', false, 8), at(2, 3));
   assert.deepStrictEqual(cursorAfter(at(3, 3), 'ArrowLeft', false, 8), at(3, 2));
   assert.deepStrictEqual(cursorAfter(at(3, 3), 'ArrowRight', true, 512), at(3, 19), 'Shift: 16');
+  assert.deepStrictEqual(cursorAfter(at(30, 3), 'ArrowDown', true, 512), at(14, 3), 'Shift: 16');
   assert.deepStrictEqual(cursorAfter(at(7, 0), 'ArrowUp', false, 8), at(7, 0), 'top edge');
   assert.deepStrictEqual(cursorAfter(at(0, 0), 'ArrowDown', true, 8), at(0, 0), 'bottom edge');
   assert.deepStrictEqual(cursorAfter(at(2, 1), 'ArrowLeft', true, 8), at(2, 0), 'left edge');

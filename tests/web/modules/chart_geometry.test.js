@@ -33,7 +33,8 @@ test('the axis spans the finite PSNRs below 100 %, widened to multiples of 5 dB'
   assert.deepStrictEqual(rangeOf([[[1, 30]]]), [30, 35], 'a single value: one step');
   assert.deepStrictEqual(rangeOf([[[100, 140], [50, Infinity]], []]), [0, 50], 'nothing finite');
   assert.deepStrictEqual(ticksOf([20, 50]), [20, 25, 30, 35, 40, 45, 50]);
-  assert.deepStrictEqual(ticksOf([15, 60]), [20, 30, 40, 50, 60], 'at most eight labels');
+  assert.deepStrictEqual(ticksOf([20, 60]), [20, 25, 30, 35, 40, 45, 50, 55, 60]);
+  assert.deepStrictEqual(ticksOf([15, 60]), [20, 30, 40, 50, 60], 'at most eight steps');
   assert.deepStrictEqual(ticksOf([-5, 145]), [0, 20, 40, 60, 80, 100, 120, 140]);
 });
 
@@ -54,12 +55,16 @@ test('six curves, each with its own marker, told apart without colour', () => {
   assert.strictEqual(markerPath('triangle', 10, 20, 4), 'M10,16L14,24H6Z');
   assert.strictEqual(markerPath('diamond', 10, 20, 4), 'M10,16L14,20L10,24L6,20Z');
   assert.strictEqual(markerPath('circle', 10, 20, 4), 'M6,20a4,4 0 1,0 8,0a4,4 0 1,0 -8,0Z');
-  // Curves that share a dash differ by marker.
+  // Three dashes (solid among them), each an SVG dash array shared by a pair of curves, which
+  // differ by marker.
+  const dashes = CURVE_STYLES.map(({ dash }) => dash);
+  assert.ok(dashes.every((dash) => /^(\d+( \d+)+)?$/.test(dash)), `${dashes}`);
+  assert.ok(dashes.includes(''));
   const pairs = new Map();
   for (const { dash, marker } of CURVE_STYLES)
     pairs.set(dash, [...(pairs.get(dash) ?? []), marker]);
-  for (const markers of pairs.values())
-    assert.strictEqual(new Set(markers).size, markers.length);
+  assert.deepStrictEqual([...pairs.values()].map((markers) => new Set(markers).size), [2, 2, 2]);
+  assert.strictEqual(markerPath('star', 10, 20, 4), '', 'no such marker: none');
 });
 
 test('the mark lies on the straight line between the computed shares around it', () => {

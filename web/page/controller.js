@@ -16,7 +16,7 @@ function show(id, text) {
     element.textContent = text;
 }
 
-// A message replaces the last, and with it the last refusal's tie to its field.
+// A message replaces the last, and with it the last refusal's tie to its field (fields.js).
 function say(text) {
   show('message', text);
   for (const field of document.querySelectorAll('[aria-invalid]')) {
@@ -24,16 +24,6 @@ function say(text) {
     field.removeAttribute('aria-describedby');
   }
 }
-
-// A refusal of what was typed into `field`, tied to it so that a screen reader says why.
-function refuse(field, text) {
-  say(text);
-  field.setAttribute('aria-invalid', 'true');
-  field.setAttribute('aria-describedby', 'message');
-}
-
-// Back from a field to what the keys act on: the picture, or the grid in numbers mode.
-const toPicture = () => $(call.mode() === 1 ? 'grid' : 'picture').focus();
 
 function whenChanged(view) {
   views.push(view);
@@ -64,5 +54,4 @@ const isReplaying = () => replaying;
 
 whenChanged(() => show('status', call.status()));
 
-module.exports = { show, say, refuse, toPicture, whenChanged, update, command, begin, setReplaying,
-                   isReplaying };
+module.exports = { show, say, whenChanged, update, command, begin, setReplaying, isReplaying };

@@ -1,9 +1,9 @@
 // The scale typed or set automatically, and keep-the-largest; Enter in either field applies it
-// once (keys.js, oneNumberField).
+// once.
 'use strict';
 const { $, call } = require('./base');
-const { show, refuse, whenChanged, command } = require('./controller');
-const { oneNumberField } = require('./keys');
+const { show, whenChanged, command } = require('./controller');
+const { refuse, oneNumberField } = require('./fields');
 
 // The core reads the scale. A field left with the text it shows (its change after Enter among
 // them) applies nothing.

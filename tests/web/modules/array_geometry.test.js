@@ -26,15 +26,12 @@ test('the entry under a point, through the picture\'s shown size', () => {
 test('the arrow keys move the readout cursor as the picture shows the array, never off it', () => {
   const at = (row, column) => ({ row, column });
   assert.deepStrictEqual(cursorAfter(null, 'ArrowDown', false, 8), at(7, 0), 'starts top left');
-  assert.deepStrictEqual(cursorAfter(at(3, 3), 'ArrowUp', false, 8), at(4, 3), 'up: a row on');
-  assert.deepStrictEqual(cursorAfter(at(3, 3), 'ArrowDown', false, 8), at(2, 3));
-  assert.deepStrictEqual(cursorAfter(at(3, 3), 'ArrowLeft', false, 8), at(3, 2));
-  assert.deepStrictEqual(cursorAfter(at(3, 3), 'ArrowRight', true, 512), at(3, 19), 'Shift: 16');
-  assert.deepStrictEqual(cursorAfter(at(30, 3), 'ArrowDown', true, 512), at(14, 3), 'Shift: 16');
-  assert.deepStrictEqual(cursorAfter(at(7, 0), 'ArrowUp', false, 8), at(7, 0), 'top edge');
-  assert.deepStrictEqual(cursorAfter(at(0, 0), 'ArrowDown', true, 8), at(0, 0), 'bottom edge');
-  assert.deepStrictEqual(cursorAfter(at(2, 1), 'ArrowLeft', true, 8), at(2, 0), 'left edge');
-  assert.deepStrictEqual(cursorAfter(at(2, 6), 'ArrowRight', true, 8), at(2, 7), 'right edge');
+  const moves = [['ArrowUp', false, 8, at(4, 3)], ['ArrowDown', false, 8, at(2, 3)],
+                 ['ArrowLeft', false, 8, at(3, 2)], ['ArrowRight', true, 512, at(3, 19)],
+                 ['ArrowDown', true, 512, at(0, 3)], ['ArrowLeft', true, 8, at(3, 0)],
+                 ['ArrowRight', true, 8, at(3, 7)], ['ArrowUp', true, 8, at(7, 3)]];
+  for (const [key, shift, n, after] of moves)
+    assert.deepStrictEqual(cursorAfter(at(3, 3), key, shift, n), after, `${key} ${shift} ${n}`);
   assert.strictEqual(cursorAfter(at(2, 6), 'Enter', false, 8), null);
 });
 

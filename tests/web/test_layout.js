@@ -21,6 +21,8 @@ test('every control says what it does, F and f apart, every text at 4.5:1 or mor
                     'grid-text', 'view', 'letter-keys', 'labels'])
     assert.ok(await page.locator(`#${id}`).evaluate((e) => e.labels.length > 0), `#${id} label`);
   await page.getByRole('img', { name: /^The coefficient array as a picture/ }).waitFor();
+  for (const id of ['status', 'where', 'kept', 'psnr'])
+    assert.strictEqual(await page.getAttribute(`#${id}`, 'aria-live'), 'polite', `#${id} announced`);
   // Text colour against the first opaque background behind it, as WCAG defines the ratio.
   const lowest = () => page.evaluate(() => {
     const luminance = (colour) => {

@@ -1,7 +1,7 @@
 // Where the rate–distortion chart puts things, inside the 480 × 300 view box: shares on a
-// logarithmic axis from 0.1 % to 100 %, PSNR on a linear one that spans the values worth reading,
-// and above it a band for what would squeeze them: ∞ on its top line, and on the line below it the
-// finite values beyond the axis (at 100 % only float rounding is left, near 140 dB).
+// logarithmic axis from 0.1 % to 100 %, PSNR on a linear one that spans the values worth
+// reading, and above it a band for what would squeeze them: ∞ on its top line, and on the line
+// below it the finite values beyond the axis (at 100 % only float rounding is left, near 140 dB).
 'use strict';
 
 const PLOT = { left: 48, right: 456, top: 14, bottom: 262 };

@@ -94,7 +94,8 @@ function drawOverlay() {
   showLegend(labels ? label(context, list, rects) : new Map());
   if (cursor !== null) {
     // At least a few pixels across, however many entries share one.
-    const [left, top, right, bottom] = outlineRects([[cursor.row, cursor.column, 1, 1]], n, side)[0];
+    const [[left, top, right, bottom]] = outlineRects([[cursor.row, cursor.column, 1, 1]], n,
+                                                      side);
     const grow = Math.max(0, 4 * devicePixelRatio - (right - left) / 2);
     context.lineWidth = 2 * devicePixelRatio;
     context.strokeStyle = '#7cc4ff';

@@ -10,10 +10,13 @@ const { refuse, oneNumberField } = require('./fields');
 function applyScale() {
   if ($('scale').value === call.scaleText())
     return true;
+  // Refused before the page is brought up to date, which then leaves the text to be mended.
   let refusal = null;
-  command(() => { refusal = call.setScaleText($('scale').value); });
-  if (refusal)
-    refuse($('scale'), refusal);
+  command(() => {
+    refusal = call.setScaleText($('scale').value);
+    if (refusal)
+      refuse($('scale'), refusal);
+  });
   return !refusal;
 }
 
@@ -63,8 +66,7 @@ function showKept() {
 }
 
 whenChanged(() => {
-  // A refused text stays in the focused field to be mended.
-  if (document.activeElement !== $('scale'))
+  if (!$('scale').hasAttribute('aria-invalid'))
     $('scale').value = call.scaleText();
   showPsnr();
   showKept();

@@ -6,6 +6,10 @@ const { test } = require('node:test');
 const { page, sample, native, assertShows, state, start, byHand, text, coefficients } =
   require('./page_session');
 
+// The test card's desktop status line and coefficients after `keys`.
+const expect = (keys, what) =>
+  assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
+
 test('key sequences in every mode give the desktop status line and coefficients', async () => {
   // Both arrangements and kernels, single and full passes both ways, the scale down to its floor,
   // keys without a command (ESC among them), which change nothing, and the status line as a
@@ -26,8 +30,6 @@ test('key sequences in every mode give the desktop status line and coefficients'
 test('letters are commands only outside fields and lists; Space and Enter stay the browser\'s',
      async () => {
   await start('testcard', '');
-  const expect = async (keys, what) =>
-    assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
   // A ticked box and a pressed button keep the focus; Space and Enter then act on them alone.
   await page.locator('#signed').focus();
   await page.keyboard.press('Space');
@@ -73,7 +75,6 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
 test('Enter applies a field and gives the keys back, Esc gives them back without applying; the ' +
      'letter keys can be turned off', async () => {
   await start('testcard', '');
-  const expect = (keys, what) => assertShows(native(sample('testcard'), keys), what);
   // A letter left in the field would be typed, not a command.
   await page.fill('#scale', '3');
   await page.press('#scale', 'Enter');

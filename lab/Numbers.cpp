@@ -136,6 +136,13 @@ bool parseFloat(const std::string& text, float& value)
     return true;
 }
 
+std::string decimalCommaRefusal(const std::string& text)
+{
+    if (text.find(',') == std::string::npos)
+        return "";
+    return "\"" + excerpt(text) + "\" has a comma: write a decimal number with a point, as in 1.5.";
+}
+
 namespace {
 
 // The text with the brackets of a MATLAB or NumPy matrix taken away and its rows on lines: a

@@ -17,6 +17,11 @@ std::string shortestDecimal(double value);
 // allowed), or false.
 bool parseFloat(const std::string& text, float& value);
 
+// Why a one-number field refuses `text` when it holds a comma, or "" when it holds none: "1,5" is
+// a decimal comma in much of the world, and is asked for again with a point rather than read as 15
+// or refused without a word about the comma.
+std::string decimalCommaRefusal(const std::string& text);
+
 // The parts of `text` between `separator`s, empty ones included.
 std::vector<std::string> splitText(const std::string& text, char separator);
 

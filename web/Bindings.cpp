@@ -262,12 +262,24 @@ std::string scaleText()
 // and one that a 32-bit float holds without becoming infinite or 0.
 Refusal setScaleText(const std::string& typed)
 {
+    if (const std::string comma = decimalCommaRefusal(typed); !comma.empty())
+        return comma;
     float value = 0.0f;
     if (!parseFloat(typed, value) || !(value > 0.0f))
         return "The scale must be a positive number that a 32-bit float holds "
                "(from about 1e-45 to 3.4e38).";
     g_session->setScale(value);
     return std::nullopt;
+}
+
+// The refusal of a one-number field's text that holds a decimal comma (null when it holds none),
+// for the fields whose numbers the page reads itself.
+Refusal commaRefusal(const std::string& typed)
+{
+    std::string comma = decimalCommaRefusal(typed);
+    if (comma.empty())
+        return std::nullopt;
+    return comma;
 }
 
 int autoScale()
@@ -351,6 +363,8 @@ std::string keptAttributes()
 // The textbook's threshold ε as typed, hard or soft; null when made (or when it changed nothing).
 Refusal threshold(const std::string& typed, int soft)
 {
+    if (const std::string comma = decimalCommaRefusal(typed); !comma.empty())
+        return comma;
     float value = 0.0f;
     if (!parseFloat(typed, value) || !(value >= 0.0f))
         return "The threshold must be a number of at least 0, written with a decimal point.";
@@ -760,6 +774,7 @@ constexpr Call kCalls[] = {
     bind<blockName>("blockName"),
     bind<scaleText>("scaleText"),
     bind<setScaleText, kFieldCap>("setScaleText"),
+    bind<commaRefusal, kFieldCap>("commaRefusal"),
     bind<autoScale>("autoScale"),
     bind<autoScaleOn>("autoScaleOn"),
     bind<normalization>("normalization"),

@@ -23,6 +23,11 @@ TEST(Numbers, ShortestDecimalReadsBackAndIsShortest)
     // Blanks around a typed number are not part of it.
     float typed = 0.0f;
     EXPECT_TRUE(parseFloat(" \t2.5\r\n ", typed) && typed == 2.5f);
+    // A decimal comma is asked for again with a point, never read as another number.
+    EXPECT_FALSE(parseFloat("1,5", typed));
+    EXPECT_EQ(decimalCommaRefusal("1,5"),
+              "\"1,5\" has a comma: write a decimal number with a point, as in 1.5.");
+    EXPECT_EQ(decimalCommaRefusal(" 1.5e3 "), "");
     std::uint32_t seed = 2024;
     for (int i = 0; i < 200000; ++i) {
         const std::uint32_t bits = nextRandom(seed);

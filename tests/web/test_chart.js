@@ -60,5 +60,11 @@ test('#chart-table holds the native rate–distortion numbers of the picture as 
             assert.ok(db[orthonormal] >= db[other] - 0.01,
                       `${share} %: orthonormal ${db[orthonormal]} dB below ${db[other]} dB (mode ${other})`);
     }
+    // The y axis spans the finite PSNRs below 100 %, in multiples of 5 dB.
+    const finite = expected.filter(([share]) => share < 100).flatMap(([, ...psnrs]) => psnrs)
+      .filter(Number.isFinite);
+    assert.deepStrictEqual(
+      [await page.getAttribute('#chart', 'data-y-min'), await page.getAttribute('#chart', 'data-y-max')],
+      [String(Math.floor(Math.min(...finite) / 5) * 5), String(Math.ceil(Math.max(...finite) / 5) * 5)]);
   }
 });

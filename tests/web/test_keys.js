@@ -6,6 +6,10 @@ const { test } = require('node:test');
 const { N, page, sample, picture, floats, native, model, assertShows, state, start, byHand, open,
         text, coefficients } = require('./page_session');
 
+// The test card's desktop status line and coefficients after `keys`.
+const expect = (keys, what) =>
+  assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
+
 test('key sequences in every mode give the desktop status line and coefficients', async () => {
   // Both arrangements and kernels, single and full passes both ways, the scale down to its floor,
   // keys without a command (ESC among them), which change nothing, and the status line as a
@@ -26,8 +30,6 @@ test('key sequences in every mode give the desktop status line and coefficients'
 test('letters are commands only outside fields and lists; Space and Enter stay the browser\'s',
      async () => {
   await start('testcard', '');
-  const expect = async (keys, what) =>
-    assertShows(native(sample('testcard'), keys), `${what}: as after "${keys}"`);
   // A ticked box and a pressed button keep the focus; Space and Enter then act on them alone.
   await page.locator('#signed').focus();
   await page.keyboard.press('Space');
@@ -68,6 +70,29 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
   await page.keyboard.type('Ff');
   assert.ok((await coefficients(page)).equals(matrix), 'the matrix as it was');
   await page.selectOption('#mode', 'picture');
+});
+
+test('Enter applies a field and gives the keys back, Esc gives them back without applying; the ' +
+     'letter keys can be turned off', async () => {
+  await start('testcard', '');
+  // A letter left in the field would be typed, not a command.
+  await page.fill('#scale', '3');
+  await page.press('#scale', 'Enter');
+  await page.keyboard.press('f');
+  await expect('BBf', 'scale 3, Enter, f');
+  await page.fill('#scale', '7');
+  await page.press('#scale', 'Escape');
+  await page.keyboard.press('f');
+  await expect('BBff', 'scale 7, Esc, f');
+  // Unticked, the letters are no commands; the buttons still are.
+  await page.uncheck('#letter-keys');
+  await page.locator('#picture').focus();
+  await page.keyboard.type('fFN');
+  await page.click('#keys button[data-key="f"]');
+  await page.check('#letter-keys');
+  await page.locator('#picture').focus();
+  await page.keyboard.press('f');
+  await expect('BBffff', 'letters off, a button, letters on');
 });
 
 test('undo takes back each command bit for bit, redo makes it again', async () => {

@@ -18,8 +18,11 @@ test('every control says what it does, F and f apart, every text at 4.5:1 or mor
   }
   assert.strictEqual(new Set(names).size, names.length, `distinct names: ${names}`);
   for (const id of ['open', 'sample', 'mode', 'scale', 'keep', 'signed', 'blocks', 'grid-size',
-                    'grid-text', 'view'])
+                    'grid-text', 'view', 'letter-keys', 'labels'])
     assert.ok(await page.locator(`#${id}`).evaluate((e) => e.labels.length > 0), `#${id} label`);
+  await page.getByRole('img', { name: /^The coefficient array as a picture/ }).waitFor();
+  for (const id of ['status', 'where', 'kept', 'psnr'])
+    assert.strictEqual(await page.getAttribute(`#${id}`, 'aria-live'), 'polite', `#${id} announced`);
   // Text colour against the first opaque background behind it, as WCAG defines the ratio.
   const lowest = () => page.evaluate(() => {
     const luminance = (colour) => {
@@ -80,6 +83,33 @@ test('without WebAssembly the page says so', async () => {
   await bare.close();
 });
 
+test('in numbers mode neither the grid nor a control moves as the sentences under it change',
+     async () => {
+  await page.selectOption('#mode', 'numbers');
+  await page.selectOption('#grid-size', '8');
+  const boxes = () => page.evaluate(() => [...document.querySelectorAll(
+    '#grid, .view button, .view select, .view input, .controls button, .controls select, ' +
+    '.controls input, .controls textarea')]
+    .filter((e) => !e.closest('#grid table') && e.getClientRects().length > 0)
+    .map((e) => `${e.id || e.textContent} ${JSON.stringify(e.getBoundingClientRect())}`));
+  for (const [width, height] of [[1280, 800], [1366, 768], [1920, 1080]]) {
+    await page.setViewportSize({ width, height });
+    await page.click('#reset');
+    await page.locator('#grid').focus();
+    const first = await boxes();
+    const sentences = new Set();
+    // Half a level, the other arrangement, the passes no longer undoing each other, and back.
+    for (const key of 'fSfrNRfFRr') {
+      await page.keyboard.press(key);
+      sentences.add(await text(page, 'where') + await text(page, 'warning'));
+      assert.deepStrictEqual(await boxes(), first, `${width} × ${height}, after ${key}`);
+    }
+    assert.ok(sentences.size >= 5, `${width} × ${height}: the sentences changed`);
+  }
+  await page.setViewportSize({ width: 960, height: 640 });
+  await page.selectOption('#mode', 'picture');
+});
+
 test('a phone shows the picture, scaled, and the step buttons together', async () => {
   for (const [width, height, isMobile] of [[390, 844, true], [844, 390, true], [560, 640, false]]) {
     const phone = await loadPage(browser, process.env.ORLINDE_WEB_PAGE,
@@ -109,6 +139,22 @@ test('a phone shows the picture, scaled, and the step buttons together', async (
       const [row, column] = [N - 1 - Math.floor(100 * N / seen.side),
                              Math.floor(200 * N / seen.side)];
       assert.match(await text(phone, 'readout'), new RegExp(`^row ${row}, column ${column}: `));
+      // The tools used most right under the step buttons, in reach; every control big enough
+      // for a finger (a checkbox, or its label).
+      const reach = await phone.evaluate(() => {
+        const box = (id) => document.getElementById(id).getBoundingClientRect();
+        const big = (b) => b.width >= 24 && b.height >= 24;
+        const end = box('picture').top + 1.5 * innerHeight;
+        return { small: [...document.querySelectorAll('button, select, input')]
+                   .filter((e) => e.getClientRects().length > 0 && !big(e.getBoundingClientRect()) &&
+                                  !(e.type === 'checkbox' && big(e.labels[0].getBoundingClientRect())))
+                   .map((e) => e.id || e.textContent),
+                 far: ['keep', 'compress', 'view', 'scale', 'auto'].filter((id) =>
+                   document.getElementById(id).closest('#tools') === null || box(id).bottom > end),
+                 under: box('tools').top - box('keys').bottom };
+      });
+      assert.ok(reach.under >= 0 && reach.under <= 16, `right under the buttons: ${reach.under}`);
+      assert.deepStrictEqual(reach, { ...reach, small: [], far: [] }, what);
     }
     // The largest matrix, its details long decimals: every number whole, the buttons in view.
     await phone.selectOption('#mode', 'numbers');
@@ -118,8 +164,9 @@ test('a phone shows the picture, scaled, and the step buttons together', async (
     const grid = await phone.evaluate(() => {
       const keys = document.getElementById('keys').getBoundingClientRect();
       return { keys: keys.top >= 0 && keys.bottom <= innerHeight,
-               cut: [...document.querySelectorAll('#grid input')]
-                 .filter((cell) => cell.scrollWidth > cell.clientWidth).length,
+               cut: [...document.querySelectorAll('#grid input')].filter((cell) =>
+                 cell.scrollWidth > cell.clientWidth || cell.getBoundingClientRect().height < 24)
+                 .length,
                scrolls: document.documentElement.scrollWidth > innerWidth };
     });
     assert.deepStrictEqual(grid, { keys: true, cut: 0, scrolls: false }, `numbers mode, ${what}`);

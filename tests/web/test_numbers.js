@@ -49,12 +49,15 @@ test('numbers mode: every cell the transform of its matrix, bit for bit; edits, 
   await page.press('#grid [aria-label="row 0, column 1"]', 'Enter');
   const edited = await cells();
   assert.strictEqual(edited[0][1], '0.5');
-  await page.evaluate(() => document.activeElement.blur());
+  // Enter gives the keys back to the grid.
+  assert.strictEqual(await page.evaluate(() => document.activeElement.id), 'grid');
   await page.keyboard.press('Control+z');
   assert.notStrictEqual((await cells())[0][1], '0.5', 'the edit undone');
   await page.fill('#grid [aria-label="row 2, column 2"]', '1,5');
   await page.press('#grid [aria-label="row 2, column 2"]', 'Enter');
   assert.match(await text(page, 'message'), /not a number/);
+  assert.strictEqual(await page.getAttribute('#grid [aria-label="row 2, column 2"]',
+                                             'aria-invalid'), 'true', 'the refusal tied to its cell');
   // Each mode keeps its own state.
   const numbers = await state();
   await page.selectOption('#mode', 'picture');

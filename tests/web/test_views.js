@@ -67,6 +67,27 @@ test('#blocks outlines the blocks over the picture, whose pixels stay; the reado
   await page.uncheck('#blocks');
   assert.deepStrictEqual(await lines(), { same: true, vertical: false, level: false, inside: false },
                          'unticked, no outline');
+  // The same blocks for everyone: listed with their rows and columns, and named on the picture.
+  assert.deepStrictEqual(await page.$$eval('#block-list li', (items) =>
+    items.map((li) => [li.dataset.rows, li.dataset.columns, li.textContent])), [
+    ['0-255', '0-255', 'average: rows 0–255, columns 0–255'],
+    ['0-255', '256-511', 'level 1 row detail (vertical edges): rows 0–255, columns 256–511'],
+    ['256-511', '0-255', 'level 1 column detail (horizontal edges): rows 256–511, columns 0–255'],
+    ['256-511', '256-511', 'level 1 diagonal detail: rows 256–511, columns 256–511']]);
+  await page.check('#labels');
+  assert.deepStrictEqual((await page.$$eval('#labels-legend li', (items) =>
+    items.map((li) => li.textContent))).sort(), ['A: average', 'D1: level 1 diagonal detail',
+    'H1: level 1 column detail (horizontal edges)', 'V1: level 1 row detail (vertical edges)']);
+  await page.uncheck('#labels');
+  // The arrow keys move a cursor over the focused picture from its top left; up is the next row.
+  await page.mouse.move(0, 0);
+  await page.locator('#picture').focus();
+  for (const key of ['ArrowRight', 'Shift+ArrowDown', 'ArrowUp'])
+    await page.keyboard.press(key);
+  const readout = await text(page, 'readout');
+  assert.match(readout, /^row 496, column 0: \S+ — level 1 column detail \(horizontal edges\)$/);
+  assert.strictEqual(Math.fround(Number(readout.split(/: | /)[4])),
+                     floats(await coefficients(page))[496 * N], readout);
 });
 
 test('a typed scale, the automatic one, and refusals', async () => {
@@ -78,6 +99,17 @@ test('a typed scale, the automatic one, and refusals', async () => {
     assert.match(await text(page, 'status'), /Scale \(37\.500000\)$/, `"${bad}" refused`);
     assert.match(await text(page, 'message'), /^The scale must be a positive number that a 32-bit/);
   }
+  // A decimal comma is asked for again with a point, in either field, the refusal tied to it.
+  for (const field of ['keep', 'scale']) {
+    await page.fill(`#${field}`, '1,5');
+    await page.press(`#${field}`, 'Enter');
+    assert.match(await text(page, 'message'), /^"1,5" has a comma: write .* with a point/);
+    assert.deepStrictEqual(await page.$eval(`#${field}`, (e) =>
+      [e.getAttribute('aria-invalid'), e.getAttribute('aria-describedby')]), ['true', 'message']);
+  }
+  await page.press('#scale', 'Escape');
+  assert.strictEqual(await text(page, 'kept'), '');
+  assert.match(await text(page, 'status'), /Scale \(37\.500000\)$/);
   // The automatic scale is a switch; which scale shows the details best the core's own tests hold.
   const scale = async () => Math.fround(Number(await page.inputValue('#scale')));
   const pressed = () => page.getAttribute('#auto', 'aria-pressed');

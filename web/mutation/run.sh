@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 modules=("$@")
 if [ ${#modules[@]} -eq 0 ]; then
-  modules=(file-kind sample-codec chart-geometry array-geometry link-text slices)
+  modules=(file-kind sample-codec chart-geometry array-geometry block-names link-text slices)
 fi
 reports=()
 for module in "${modules[@]}"; do

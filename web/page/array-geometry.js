@@ -32,4 +32,19 @@ function cellBorders(blocks) {
   return { left, top };
 }
 
-module.exports = { outlineRects, entryAt, cellBorders };
+// The readout cursor's entry after an arrow key on the picture, whose up is the array's next row:
+// one entry a key, sixteen with Shift, never off the array. From no entry it starts at the
+// picture's top left. Null for any other key.
+function cursorAfter(entry, key, shift, n) {
+  const [dRow, dColumn] = { ArrowUp: [1, 0], ArrowDown: [-1, 0], ArrowLeft: [0, -1],
+                            ArrowRight: [0, 1] }[key] ?? [];
+  if (dRow === undefined)
+    return null;
+  if (entry === null)
+    return { row: n - 1, column: 0 };
+  const by = shift ? 16 : 1;
+  const within = (v) => Math.min(n - 1, Math.max(0, v));
+  return { row: within(entry.row + dRow * by), column: within(entry.column + dColumn * by) };
+}
+
+module.exports = { outlineRects, entryAt, cellBorders, cursorAfter };

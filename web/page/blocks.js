@@ -1,7 +1,8 @@
-// The blocks of the array in effect, as the core lists them, and the readout of the entry under
-// the pointer (or the focused cell) with its block's name.
+// The blocks of the array in effect, as the core lists them and as #block-list names them, and the
+// readout of the entry under the pointer (or the focused cell, or the picture's keyboard cursor)
+// with its block's name.
 'use strict';
-const { call, heapInts } = require('./base');
+const { $, call, heapInts } = require('./base');
 const { show, whenChanged } = require('./controller');
 
 // The entry the readout names, as {row, column}, or null.
@@ -31,6 +32,33 @@ function point(entry) {
   showReadout();
 }
 
-whenChanged(showReadout);
+const span = (first, count) => (count === 1 ? `${first}` : `${first}–${first + count - 1}`);
 
-module.exports = { blocks, point };
+// One item a block: its name, rows and columns, which data-rows and data-columns give as "r0-r1"
+// and "c0-c1" (inclusive). Rebuilt only when some text changed, as most keys change no block.
+let listed = '';
+function listBlocks() {
+  const items = blocks().map(([row, column, height, width]) => ({
+    rows: `${row}-${row + height - 1}`,
+    columns: `${column}-${column + width - 1}`,
+    text: `${call.blockName(row, column) || 'a block without a name (the passes made no longer ' +
+           'undo each other)'}: ${height === 1 ? 'row' : 'rows'} ${span(row, height)}, ` +
+          `${width === 1 ? 'column' : 'columns'} ${span(column, width)}`,
+  }));
+  const key = JSON.stringify(items);
+  if (key === listed)
+    return;
+  listed = key;
+  $('block-list').replaceChildren(...items.map(({ rows, columns, text }) => {
+    const item = document.createElement('li');
+    item.dataset.rows = rows;
+    item.dataset.columns = columns;
+    item.textContent = text;
+    return item;
+  }));
+}
+
+whenChanged(showReadout);
+whenChanged(listBlocks);
+
+module.exports = { blocks, point, pointedEntry: () => pointed };

@@ -4,19 +4,19 @@
 'use strict';
 const { $, call } = require('./base');
 const { show, whenChanged } = require('./controller');
-const { PLOT, WORKING_RANGE, psnrText, xOf, yOf, rangeOf, markedShare, markOn, polyline } =
-  require('./chart-geometry');
+const { PLOT, BAND, WORKING_RANGE, CURVE_STYLES, psnrText, xOf, yOf, rangeOf, ticksOf, markedShare,
+  markOn, polyline, markerPath } = require('./chart-geometry');
 const { inSlices } = require('./slices');
 
-// In RateDistortion's order. No two curves share both dash and marker, so that they differ
-// without their colours too.
+// In RateDistortion's order; their markers and dashes are CURVE_STYLES', in this order, so that
+// no two differ by colour alone.
 const CHART_MODES = [
-  { name: 'plain non-standard', colour: '#7cc4ff', dash: '', marker: '' },
-  { name: 'normalized non-standard', colour: '#ffd479', dash: '2 3', marker: '' },
-  { name: 'plain standard', colour: '#ff9e9e', dash: '6 4', marker: '' },
-  { name: 'normalized standard', colour: '#9be39b', dash: '10 3 2 3', marker: '' },
-  { name: 'orthonormal non-standard', colour: '#e0a0ff', dash: '', marker: 'circle' },
-  { name: 'orthonormal standard', colour: '#f2f2f2', dash: '6 4', marker: 'square' },
+  { name: 'plain non-standard', colour: '#7cc4ff' },
+  { name: 'normalized non-standard', colour: '#ffd479' },
+  { name: 'plain standard', colour: '#ff9e9e' },
+  { name: 'normalized standard', colour: '#9be39b' },
+  { name: 'orthonormal non-standard', colour: '#e0a0ff' },
+  { name: 'orthonormal standard', colour: '#f2f2f2' },
 ];
 const SVG_NS = 'http://www.w3.org/2000/svg';
 
@@ -44,12 +44,16 @@ function drawAxes(chart) {
     chart.append(svg('line', { x1: x, x2: x, y1: PLOT.top, y2: PLOT.bottom, class: 'grid-line' }));
     chart.append(svg('text', { x, y: PLOT.bottom + 16, 'text-anchor': 'middle' }, `${share} %`));
   }
-  for (let db = low; db <= high; db += 20) {
-    const y = yOf(db, chartRange);
+  const rows = ticksOf(chartRange).map((db) => [yOf(db, chartRange), `${db}`]);
+  rows.push([BAND.above, `> ${high}`], [BAND.infinity, '∞']);
+  for (const [y, label] of rows) {
     chart.append(svg('line', { x1: PLOT.left, x2: PLOT.right, y1: y, y2: y, class: 'grid-line' }));
-    chart.append(svg('text', { x: PLOT.left - 6, y: y + 4, 'text-anchor': 'end' },
-                     db === high ? '∞' : `${db}`));
+    chart.append(svg('text', { x: PLOT.left - 6, y: y + 4, 'text-anchor': 'end' }, label));
   }
+  chart.append(svg('rect', { x: PLOT.left, y: BAND.infinity - 6, width: PLOT.right - PLOT.left,
+                             height: BAND.above - BAND.infinity + 12, class: 'band' }));
+  chart.dataset.yMin = low;
+  chart.dataset.yMax = high;
   chart.append(svg('text', { x: (PLOT.left + PLOT.right) / 2, y: 296, 'text-anchor': 'middle' },
                    'share of coefficients kept'));
   chart.append(svg('text', { x: 12, y: (PLOT.top + PLOT.bottom) / 2, 'text-anchor': 'middle',
@@ -57,40 +61,21 @@ function drawAxes(chart) {
                    'PSNR (dB)'));
 }
 
-// A curve's line: its dash, and its marker at every point (the legend's swatches use the
-// markers defined in #chart).
-function curve(points, { colour, dash, marker }, mode) {
-  const line = svg('polyline', { points, fill: 'none', stroke: colour, 'stroke-width': 2,
-                                 'stroke-dasharray': dash });
-  if (marker !== '')
-    for (const end of ['marker-start', 'marker-mid', 'marker-end'])
-      line.setAttribute(end, `url(#chart-dot-${mode})`);
-  return line;
-}
-
-function markerDefinitions() {
-  const defs = svg('defs', {});
-  CHART_MODES.forEach(({ colour, marker }, mode) => {
-    if (marker === '')
-      return;
-    const shape = svg('marker', { id: `chart-dot-${mode}`, viewBox: '0 0 10 10', refX: 5, refY: 5,
-                                  markerWidth: 7, markerHeight: 7, markerUnits: 'userSpaceOnUse' });
-    shape.append(marker === 'circle' ? svg('circle', { cx: 5, cy: 5, r: 4, fill: colour })
-                                     : svg('rect', { x: 1, y: 1, width: 8, height: 8, fill: 'none',
-                                                     stroke: colour, 'stroke-width': 2 }));
-    defs.append(shape);
-  });
-  return defs;
-}
-
 function drawChart() {
   const chart = $('chart');
-  chart.replaceChildren(markerDefinitions());
+  chart.replaceChildren();
   drawAxes(chart);
-  CHART_MODES.forEach((style, mode) => {
+  CHART_MODES.forEach(({ colour }, mode) => {
     const points = chartPoints(mode);
-    if (points.length > 0)
-      chart.append(curve(polyline(points, chartRange), style, mode));
+    if (points.length === 0)
+      return;
+    const { dash, marker } = CURVE_STYLES[mode];
+    chart.append(svg('polyline', { points: polyline(points, chartRange), fill: 'none',
+                                   stroke: colour, 'stroke-width': 2, 'stroke-dasharray': dash }));
+    const markers = points.map(([share, db]) => markerPath(marker, xOf(share),
+                                                           yOf(db, chartRange), 3.5));
+    chart.append(svg('path', { d: markers.join(''), fill: 'none', stroke: colour,
+                               'stroke-width': 1.5 }));
   });
   chart.append(svg('g', { id: 'chart-marker' }));
   markChart();
@@ -159,11 +144,15 @@ function startChart() {
 
 whenChanged(markChart);
 $('keep').addEventListener('input', markChart);
-$('chart-legend').replaceChildren(...CHART_MODES.map((style, mode) => {
+$('chart-legend').replaceChildren(...CHART_MODES.map(({ name, colour }, mode) => {
   const item = document.createElement('li');
-  const swatch = svg('svg', { width: 28, height: 10, 'aria-hidden': 'true' });
-  swatch.append(curve('2,5 14,5 26,5', style, mode));
-  item.append(swatch, ` ${style.name}`);
+  const { dash, marker } = CURVE_STYLES[mode];
+  const swatch = svg('svg', { width: 32, height: 12, 'aria-hidden': 'true' });
+  swatch.append(svg('line', { x1: 0, x2: 32, y1: 6, y2: 6, stroke: colour, 'stroke-width': 2,
+                              'stroke-dasharray': dash }),
+                svg('path', { d: markerPath(marker, 16, 6, 4), fill: 'none', stroke: colour,
+                              'stroke-width': 1.5 }));
+  item.append(swatch, ` ${name}`);
   return item;
 }));
 

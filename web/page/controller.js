@@ -16,7 +16,14 @@ function show(id, text) {
     element.textContent = text;
 }
 
-const say = (text) => show('message', text);
+// A message replaces the last, and with it the last refusal's tie to its field (fields.js).
+function say(text) {
+  show('message', text);
+  for (const field of document.querySelectorAll('[aria-invalid]')) {
+    field.removeAttribute('aria-invalid');
+    field.removeAttribute('aria-describedby');
+  }
+}
 
 function whenChanged(view) {
   views.push(view);

@@ -2,45 +2,74 @@
 // applies it once.
 'use strict';
 const { $, call } = require('./base');
-const { show, say, whenChanged, command } = require('./controller');
+const { show, whenChanged, command } = require('./controller');
+const { refuse, oneNumberField } = require('./fields');
 
-// Enter both commits the field (a change) and submits its form; the second finds nothing new.
-// The scale shown, typed again, still turns the automatic scale off.
+// The core reads the scale. A field left with the text it shows (its change after Enter among
+// them) applies nothing, unless the automatic scale is on: the scale shown, typed again, turns it
+// off.
 function applyScale() {
   if ($('scale').value === call.scaleText() && !call.autoScaleOn())
-    return;
+    return true;
+  // Refused before the page is brought up to date, which then leaves the text to be mended.
   let refusal = null;
-  command(() => { refusal = call.setScaleText($('scale').value); });
-  if (refusal)
-    say(refusal);
+  command(() => {
+    refusal = call.setScaleText($('scale').value);
+    if (refusal)
+      refuse($('scale'), refusal);
+  });
+  return !refusal;
 }
 
-$('scale-form').addEventListener('submit', (event) => {
-  event.preventDefault();
-  applyScale();
-});
+// The percentage of the last keep applied, which Esc puts back.
+let keepText = $('keep').value;
+
+function applyKeep() {
+  const typed = $('keep').value;
+  const percent = Number(typed);
+  const refusal = call.commaRefusal(typed) ??
+    (percent > 0 && percent <= 100 ? null : 'Give a percentage above 0 and at most 100.');
+  if (refusal) {
+    refuse($('keep'), refusal);
+    return false;
+  }
+  command(() => call.keep(percent));
+  keepText = typed;
+  return true;
+}
+
+$('scale-form').addEventListener('submit', (event) => event.preventDefault());
 $('scale').addEventListener('change', applyScale);
+oneNumberField($('scale'), applyScale, () => call.scaleText());
 
 $('keep-form').addEventListener('submit', (event) => {
   event.preventDefault();
-  const percent = Number($('keep').value);
-  if (!(percent > 0 && percent <= 100)) {
-    show('kept', 'Give a percentage above 0 and at most 100.');
-    return;
-  }
-  command(() => call.keep(percent));
+  applyKeep();
 });
+oneNumberField($('keep'), applyKeep, () => keepText);
 
-// Only the button, or Enter in the field, applies a threshold: the form submits on either.
-$('threshold-form').addEventListener('submit', (event) => {
-  event.preventDefault();
+// The threshold of the last one applied, which Esc puts back.
+let thresholdText = $('threshold').value;
+
+// Only the button, or Enter in the field, applies a threshold: changing the field or the kind
+// does not.
+function applyThreshold() {
   let refusal = null;
   command(() => {
     refusal = call.threshold($('threshold').value, $('threshold-kind').value === 'soft' ? 1 : 0);
+    if (refusal)
+      refuse($('threshold'), refusal);
   });
-  if (refusal)
-    say(refusal);
+  if (!refusal)
+    thresholdText = $('threshold').value;
+  return !refusal;
+}
+
+$('threshold-form').addEventListener('submit', (event) => {
+  event.preventDefault();
+  applyThreshold();
 });
+oneNumberField($('threshold'), applyThreshold, () => thresholdText);
 
 function showPsnr() {
   show('psnr', call.psnrText());
@@ -62,7 +91,8 @@ function showKept() {
 }
 
 whenChanged(() => {
-  $('scale').value = call.scaleText();
+  if (!$('scale').hasAttribute('aria-invalid'))
+    $('scale').value = call.scaleText();
   showPsnr();
   showKept();
 });

@@ -1,6 +1,7 @@
-// The viewer's letter keys and the step buttons. A letter is a command unless it is typed into
-// a field or list, or held with Ctrl, Alt or Meta (the browser's); every other key, Space and
-// Enter on a focused button or checkbox among them, does what the browser makes it do.
+// The viewer's letter keys and the step buttons. A letter is a command unless #letter-keys is
+// unticked, it is typed into a field or list, or held with Ctrl, Alt or Meta (the browser's); every
+// other key, Space and Enter on a focused button or checkbox among them, does what the browser
+// makes it do.
 'use strict';
 const { $, call, vocabulary } = require('./base');
 const { show, say, whenChanged, command } = require('./controller');
@@ -24,8 +25,8 @@ const press = (key) => command(() => {
 });
 
 document.addEventListener('keydown', (event) => {
-  if (event.ctrlKey || event.metaKey || event.altKey || !isCommand(event.key) ||
-      takesTyping(event.target))
+  if (!$('letter-keys').checked || event.ctrlKey || event.metaKey || event.altKey ||
+      !isCommand(event.key) || takesTyping(event.target))
     return;
   event.preventDefault();
   press(event.key);

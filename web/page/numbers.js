@@ -4,6 +4,7 @@
 'use strict';
 const { $, call, heapBytes } = require('./base');
 const { say, whenChanged, update, command } = require('./controller');
+const { refuse, oneNumberField } = require('./fields');
 const { cellBorders } = require('./array-geometry');
 const { blocks, point } = require('./blocks');
 const { signedView } = require('./picture');
@@ -37,10 +38,7 @@ function buildGrid(n) {
       input.spellcheck = false;
       input.setAttribute('aria-label', `row ${row}, column ${column}`);
       input.addEventListener('change', () => setCell(row, column));
-      input.addEventListener('keydown', (event) => {
-        if (event.key === 'Enter')
-          setCell(row, column);
-      });
+      oneNumberField(input, () => setCell(row, column), () => call.cellText(row, column));
       for (const type of ['focus', 'pointerenter']) {
         input.addEventListener(type, () => point({ row, column }));
       }
@@ -53,14 +51,19 @@ function buildGrid(n) {
 }
 
 // A typed value replaces its coefficient; a refused one is named and the cell shows its number
-// again. Enter and the change that follows it commit once: the second finds nothing new.
+// again. Enter and the change that follows it commit once: the second finds nothing new. Returns
+// whether the text was taken.
 function setCell(row, column) {
   const input = cells[row][column];
   if (input.value === call.cellText(row, column))
-    return;
+    return true;
   const refusal = call.cellSetText(row, column, input.value);
   update();
-  say(refusal ?? '');
+  if (refusal === null)
+    say('');
+  else
+    refuse(input, refusal);
+  return refusal === null;
 }
 
 function drawGrid() {
@@ -131,9 +134,12 @@ $('grid-size').addEventListener('change', () =>
 // A refused text stays in the box to be mended.
 $('grid-set').addEventListener('click', () => {
   const refusal = call.gridSet($('grid-text').value);
-  if (refusal === null)
+  if (refusal === null) {
     update();
-  say(refusal ?? '');
+    say('');
+  } else {
+    refuse($('grid-text'), refusal);
+  }
 });
 $('blocks').addEventListener('change', () => {
   if (call.mode() === 1)

@@ -2,7 +2,7 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { outlineRects, entryAt, cellBorders } = require('../../../web/page/array-geometry');
+const { outlineRects, entryAt, cellBorders, cursorAfter } = require('../../../web/page/array-geometry');
 
 test('outlines: a row pass splits the picture by a vertical line, a column pass by a level one',
      () => {
@@ -21,6 +21,18 @@ test('the entry under a point, through the picture\'s shown size', () => {
   assert.deepStrictEqual(entryAt(100, 50, 200, 100, 8), { row: 3, column: 4 });
   for (const [x, y] of [[-0.1, 5], [5, -0.1], [256, 5], [5, 256]])
     assert.strictEqual(entryAt(x, y, 256, 256, 512), null, `${x}, ${y}`);
+});
+
+test('the arrow keys move the readout cursor as the picture shows the array, never off it', () => {
+  const at = (row, column) => ({ row, column });
+  assert.deepStrictEqual(cursorAfter(null, 'ArrowDown', false, 8), at(7, 0), 'starts top left');
+  const moves = [['ArrowUp', false, 8, at(4, 3)], ['ArrowDown', false, 8, at(2, 3)],
+                 ['ArrowLeft', false, 8, at(3, 2)], ['ArrowRight', true, 512, at(3, 19)],
+                 ['ArrowDown', true, 512, at(0, 3)], ['ArrowLeft', true, 8, at(3, 0)],
+                 ['ArrowRight', true, 8, at(3, 7)], ['ArrowUp', true, 8, at(7, 3)]];
+  for (const [key, shift, n, after] of moves)
+    assert.deepStrictEqual(cursorAfter(at(3, 3), key, shift, n), after, `${key} ${shift} ${n}`);
+  assert.strictEqual(cursorAfter(at(2, 6), 'Enter', false, 8), null);
 });
 
 test('the matrix\'s cells take thick borders left of a block and above it', () => {

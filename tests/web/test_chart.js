@@ -33,10 +33,8 @@ test('#chart-table holds the native rate–distortion numbers of the picture as 
     await page.click('#reset');
     const expected = labTool(['rd', '512', '@'], await coefficients(page)).toString()
       .trim().split('\n').map((line) => line.split(' ').map(Number));
-    // Six curves, told apart by dash or marker as well as by colour.
-    const looks = await page.$$eval('#chart polyline', (lines) => lines.map((line) =>
-      `${line.getAttribute('stroke-dasharray')} ${line.getAttribute('marker-mid')}`));
-    assert.deepStrictEqual([looks.length, new Set(looks).size], [6, 6], looks.join(' | '));
+    // Six curves (their dashes and markers are the geometry's, told apart there).
+    assert.strictEqual(await page.$$eval('#chart polyline', (lines) => lines.length), 6);
     const rows = await page.$$eval('#chart-table tbody tr', (trs) =>
       trs.map((tr) => [...tr.cells].map((cell) => cell.textContent)));
     assert.strictEqual(rows.length, expected.length);

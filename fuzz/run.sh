@@ -3,7 +3,7 @@
 # TGA reader and the wavelet coder's decoder with libFuzzer. Two modes:
 #
 #   fuzz/run.sh BUILD_DIR
-#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga (300000 inputs) and
+#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga (100000 inputs) and
 #       fuzz.codec (4000 inputs), each from seed 1 on a fresh copy of its seeds in
 #       BUILD_DIR/fuzz/corpus and BUILD_DIR/fuzz/codec_corpus. Takes a few minutes.
 #

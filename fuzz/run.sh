@@ -3,7 +3,7 @@
 # TGA reader and the wavelet coder's decoder with libFuzzer. Two modes:
 #
 #   fuzz/run.sh BUILD_DIR
-#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga (300000 inputs) and
+#       The deterministic check that scripts/test.sh runs: CTest's fuzz.tga (100000 inputs) and
 #       fuzz.codec (4000 inputs), each from seed 1 on a fresh copy of its seeds in
 #       BUILD_DIR/fuzz/corpus and BUILD_DIR/fuzz/codec_corpus. Takes a few minutes.
 #
@@ -47,7 +47,7 @@ build=$(cd "$1" && pwd)
 
 cmake -S "$here/.." -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DORLINDE_BUILD_FUZZ=ON \
     -DORLINDE_BUILD_APP=OFF -DORLINDE_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-cmake --build "$build" --target tga_fuzzer codec_fuzzer
+cmake --build "$build" -j"$(nproc)" --target tga_fuzzer codec_fuzzer
 
 if [ "$long" -eq 0 ]; then
     exec ctest --test-dir "$build" -L fuzz --output-on-failure -j2

@@ -10,5 +10,6 @@ bash scripts/install-deps.sh web >&2
 export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DORLINDE_BUILD_APP=OFF \
   -DORLINDE_BUILD_TESTS=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >&2
-cmake --build build-web -j2 >&2
+# Only the page and the libraries it links, not every library of the tree.
+cmake --build build-web -j2 --target page >&2
 echo "$PWD/build-web/orlinde.html"

@@ -26,7 +26,6 @@ TOOL = None
 # (standard, normalization) in the chart's order.
 MODES = ((False, "plain"), (False, "normalized"), (True, "plain"), (True, "normalized"),
          (False, "orthonormal"), (True, "orthonormal"))
-REQUIRED_ROWS = (0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50, 100)
 
 
 def native(picture):
@@ -69,8 +68,6 @@ class MatchesTheModel(unittest.TestCase):
     def check(self, picture):
         ours = native(picture)
         shares = sorted(ours)
-        for row in REQUIRED_ROWS:
-            self.assertIn(row, ours)
         for mode, (standard, normalization) in enumerate(MODES):
             expected = model_curve(picture, standard, normalization, shares)
             for share, want in zip(shares, expected):

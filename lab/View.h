@@ -4,8 +4,9 @@
 #include <vector>
 
 // What the picture shows: the coefficients; the start (the picture as opened); the coefficients
-// minus the start, zero at mid grey; or which coefficients the last keep-the-largest kept.
-enum class View { coefficients, opened, difference, kept };
+// minus the start, zero at mid grey; which coefficients the last keep-the-largest kept; or the
+// picture as opened, coded and decoded at the Code panel's budget (CodedPicture).
+enum class View { coefficients, opened, difference, kept, coded };
 
 // The views' names in the order of View, as links and the page's list write them.
 const std::vector<std::string>& viewNames();

@@ -34,7 +34,9 @@ function pngOfPicture() {
   }, 'image/png');
 }
 
-// With CDF 5/3 the whole stream is the picture exactly: its size against the PNG's.
+// With CDF 5/3 the whole stream, `whole` bytes, is the picture exactly: its size against the PNG's.
+let whole = 0;
+
 function showLossless() {
   const element = $('code-lossless');
   if (call.codeWaveletName() !== 'cdf53') {
@@ -43,10 +45,12 @@ function showLossless() {
     return;
   }
   pngOfPicture();
-  const { whole } = JSON.parse(call.codeStats());
   element.dataset.bytes = whole;
-  show('code-lossless', `Lossless: any budget of at least ${bppText(whole)} bits per pixel ` +
-    `(${bytesText(whole)} bytes, the whole stream) gives the picture back exactly. The browser's ` +
+  // The least budget, rounded up, that holds every byte.
+  const least = (Math.ceil(whole * 800 / call.size() ** 2) / 100).toFixed(2);
+  show('code-lossless', `Lossless: the whole CDF 5/3 stream, ${bytesText(whole)} bytes ` +
+    `(${bppText(whole)} bits per pixel), gives the picture back exactly, at any budget from ` +
+    `${least} bits per pixel. The browser's ` +
     (png.bytes === null ? 'PNG of the same picture is being made.'
       : `PNG of the same picture: ${bytesText(png.bytes)} bytes (${bppText(png.bytes)} bits per pixel).`));
   if (png.bytes !== null)
@@ -67,7 +71,8 @@ whenChanged(() => {
   if (document.activeElement !== $('code-bpp'))
     $('code-bpp').value = budget;
   slider.value = budget;
-  const { bytes, bpp, psnr } = JSON.parse(call.codeStats());
+  const { bytes, bpp, psnr, whole: wholeBytes } = JSON.parse(call.codeStats());
+  whole = wholeBytes;
   const stats = $('code-stats');
   Object.assign(stats.dataset, { bytes, bpp, psnr });
   show('code-stats', `${bytesText(bytes)} bytes (header included), ${bpp.toFixed(3)} bits per pixel: ` +

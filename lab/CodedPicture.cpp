@@ -70,6 +70,11 @@ bool CodedPicture::setBudget(double budget)
     return true;
 }
 
+const std::vector<unsigned char>& CodedPicture::pictureGreys() const
+{
+    return picture;
+}
+
 CodingWavelet CodedPicture::wavelet() const
 {
     return waveletCoded;

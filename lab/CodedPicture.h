@@ -33,6 +33,8 @@ public:
     // False, changing nothing, when `bpp` is not from kMinBpp to kMaxBpp.
     bool setBudget(double bpp);
 
+    // The picture's greys, as set.
+    const std::vector<unsigned char>& pictureGreys() const;
     CodingWavelet wavelet() const;
     double budget() const;
     int size() const;

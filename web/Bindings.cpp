@@ -85,6 +85,9 @@ TgaPicture g_tga;
 CodedPicture g_coded;
 DecodedPicture g_codedFile;
 std::vector<unsigned char> g_codedRgba;
+// The browser's JPEG and WebP of the picture as opened (View::jpeg, View::webp), decoded to greys
+// by the page; empty until it has made them.
+std::vector<unsigned char> g_browserCopies[2];
 // How many pictures have been opened, so that the page knows when what it worked out for one is old.
 int g_openings = 0;
 
@@ -161,6 +164,8 @@ Refusal open(const Bytes& file)
         takeImage(image);
         g_picture.open(g_transform.getData(), g_imageSize);
         ++g_openings;
+        for (std::vector<unsigned char>& copy : g_browserCopies)
+            copy.clear();
         return std::nullopt;
     } catch (const char* message) {
         std::remove(path);
@@ -242,11 +247,17 @@ const float* data()
 // start, the difference, what keep-the-largest kept or, for the picture, the coded picture.
 const unsigned char* renderView(int view, int signedView)
 {
-    const auto shown = static_cast<View>(std::clamp(view, 0, static_cast<int>(View::coded)));
-    if (shown == View::coded && g_session == &g_picture)
-        greyToRgba(coded().decoded(), g_pixels);
-    else
-        g_session->render(shown == View::coded ? View::opened : shown, signedView != 0, g_pixels);
+    const auto shown = static_cast<View>(std::clamp(view, 0, static_cast<int>(View::webp)));
+    const bool coder = shown == View::coded || shown == View::jpeg || shown == View::webp;
+    if (coder && g_session == &g_picture) {
+        const std::size_t entries = static_cast<std::size_t>(g_picture.size()) * g_picture.size();
+        const std::vector<unsigned char>& copy = g_browserCopies[shown == View::webp];
+        // A copy not made yet shows black.
+        greyToRgba(shown == View::coded ? coded().decoded()
+                   : copy.size() == entries ? copy : std::vector<unsigned char>(entries, 0), g_pixels);
+    } else {
+        g_session->render(coder ? View::opened : shown, signedView != 0, g_pixels);
+    }
     return g_pixels.data();
 }
 
@@ -663,6 +674,20 @@ std::string codeStats()
            ",\"whole\":" + std::to_string(c.wholeStream().size()) + "}";
 }
 
+// Keeps the browser's copy `which` (0 JPEG, 1 WebP) of the picture as opened, its greys top row
+// first, for its view; returns its PSNR against the picture, peak 255, or NaN when it is not the
+// picture's size (none fits the bytes), and the view then shows none.
+double browserCopy(int which, const Bytes& grey)
+{
+    if (which != 0 && which != 1)
+        return NAN;
+    const std::vector<unsigned char>& picture = coded().pictureGreys();
+    g_browserCopies[which] = grey.size() == picture.size() ? grey : Bytes();
+    if (g_browserCopies[which].empty())
+        return NAN;
+    return greyPsnr(grey.data(), picture.data(), grey.size());
+}
+
 // The stream as shown: the prefix the budget allows.
 Bytes codeSave()
 {
@@ -943,6 +968,7 @@ constexpr Call kCalls[] = {
     bind<codeMaxBpp>("codeMaxBpp"),
     bind<codeStats>("codeStats"),
     bind<codeSave>("codeSave"),
+    bind<browserCopy>("browserCopy"),
     bind<codedRead>("codedRead"),
     bind<codedSize>("codedSize"),
     bind<codedWavelet>("codedWavelet"),

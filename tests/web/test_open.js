@@ -148,6 +148,18 @@ test('the Code panel: a budget is a ceiling; its stream saved opens bit for bit,
     assert.ok(bytes <= Math.floor(bpp * N * N / 8) && bytes > 12, `${bytes} bytes at ${bpp} bpp`);
     assert.ok(Math.abs(shown - psnr(await grey('coded'), opened)) < 1e-9, `PSNR at ${bpp} bpp`);
   }
+  // The browser's coders at no more bytes: their files fit, and each PSNR is its view's.
+  await page.fill('#code-bpp-slider', '0.1');
+  await page.selectOption('#view', 'jpeg');
+  await page.waitForSelector('#compare[data-state="done"]');
+  const against = await page.evaluate(() => ({ ...document.getElementById('compare').dataset }));
+  for (const name of ['jpeg', 'webp']) {
+    const fileBytes = Number(against[`${name}Bytes`]);
+    assert.ok(fileBytes > 0 && fileBytes <= Number((await stats()).bytes), `${name}: ${fileBytes} bytes`);
+    const [said, seen] = [Number(against[`${name}Psnr`]), psnr(await grey(name), opened)];
+    assert.ok(said === seen || Math.abs(said - seen) < 1e-9, `${name}: PSNR ${said}, shown ${seen}`);
+  }
+  await page.fill('#code-bpp-slider', '0.37');
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-coded')]);
   const saved = picture('saved.stream');
   await download.saveAs(saved);
@@ -188,4 +200,11 @@ test('the Code panel: a budget is a ceiling; its stream saved opens bit for bit,
   await page.press('#code-bpp', 'Enter');
   assert.strictEqual(await text(page, 'message'), 'The budget must be a number of bits per pixel from 0.01 to 8.');
   assert.match(await page.evaluate(() => orlinde.link()), /&code=cdf53:8$/);
+  await page.evaluate(() => {
+    document.activeElement.blur();
+    location.hash = 'sample=scene&code=haar:0.25';
+  });
+  await page.waitForFunction(() => document.getElementById('code-wavelet').value === 'haar');
+  assert.strictEqual(await page.inputValue('#code-bpp'), '0.25');
+  assert.strictEqual((await stats()).bytes, String(0.25 * N * N / 8));
 });

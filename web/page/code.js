@@ -3,8 +3,9 @@
 // decodes them (lab/CodedPicture.h). Here the controls are wired and the numbers shown.
 'use strict';
 const { $, call, heapBytes, vocabulary } = require('./base');
-const { show, say, whenChanged, command } = require('./controller');
+const { show, say, whenChanged, update, command } = require('./controller');
 const { download, savedName } = require('./save');
+const { luma } = require('./open');
 
 const bytesText = (bytes) => String(bytes).replace(/\B(?=(\d{3})+$)/g, ' ');
 const bppText = (bytes) => (bytes * 8 / call.size() ** 2).toFixed(2);
@@ -13,20 +14,31 @@ const bppText = (bytes) => (bytes * 8 / call.size() ** 2).toFixed(2);
 // once a picture, in the background. `opening` names the picture it was made for.
 const png = { opening: -1, bytes: null };
 
+// The picture as opened on a canvas of its own, for the browser's coders; made once a picture.
+const drawn = { opening: -1, canvas: null };
+
+function pictureCanvas() {
+  const opening = call.openings();
+  if (drawn.opening !== opening) {
+    const n = call.size();
+    const canvas = document.createElement('canvas');
+    canvas.width = n;
+    canvas.height = n;
+    const image = new ImageData(n, n);
+    image.data.set(heapBytes(call.renderView(vocabulary().views.indexOf('opened'), 0), 4 * n * n));
+    canvas.getContext('2d').putImageData(image, 0, 0);
+    Object.assign(drawn, { opening, canvas });
+  }
+  return drawn.canvas;
+}
+
 function pngOfPicture() {
   const opening = call.openings();
   if (png.opening === opening)
     return;
   png.opening = opening;
   png.bytes = null;
-  const n = call.size();
-  const canvas = document.createElement('canvas');
-  canvas.width = n;
-  canvas.height = n;
-  const image = new ImageData(n, n);
-  image.data.set(heapBytes(call.renderView(vocabulary().views.indexOf('opened'), 0), 4 * n * n));
-  canvas.getContext('2d').putImageData(image, 0, 0);
-  canvas.toBlob((blob) => {
+  pictureCanvas().toBlob((blob) => {
     if (png.opening !== opening || blob === null)
       return;
     png.bytes = blob.size;
@@ -59,6 +71,92 @@ function showLossless() {
     delete element.dataset.png;
 }
 
+// ---- The browser's own coders at no more bytes than the coded stream: for JPEG and WebP the
+// highest quality whose file fits, found by bisection (a file's size grows with its quality,
+// though not always strictly), decoded and held against the picture by the core.
+const BROWSER_CODERS = [{ name: 'jpeg', type: 'image/jpeg' }, { name: 'webp', type: 'image/webp' }];
+const QUALITY_STEPS = 8;
+// `key` names the picture and bytes compared; a newer comparison stops an older one.
+const compared = { key: '', run: 0 };
+
+const blobOf = (type, quality) =>
+  new Promise((resolve) => pictureCanvas().toBlob(resolve, type, quality));
+
+async function fitting(type, target) {
+  const best = await blobOf(type, 1);
+  if (best.size <= target)
+    return { quality: 1, blob: best };
+  let fits = await blobOf(type, 0);
+  if (fits.size > target)
+    return null;
+  let [low, high] = [0, 1];
+  for (let i = 0; i < QUALITY_STEPS; ++i) {
+    const quality = (low + high) / 2;
+    const blob = await blobOf(type, quality);
+    if (blob.size <= target)
+      [low, fits] = [quality, blob];
+    else
+      high = quality;
+  }
+  return { quality: low, blob: fits };
+}
+
+async function greysOf(blob) {
+  const n = call.size();
+  const bitmap = await createImageBitmap(blob, { colorSpaceConversion: 'none' });
+  const canvas = document.createElement('canvas');
+  canvas.width = n;
+  canvas.height = n;
+  const context = canvas.getContext('2d', { willReadFrequently: true });
+  context.drawImage(bitmap, 0, 0);
+  bitmap.close();
+  const rgba = context.getImageData(0, 0, n, n).data;
+  return Uint8Array.from({ length: n * n }, (_, i) => luma(rgba, 4 * i));
+}
+
+function showComparedCell(row, column, text) {
+  const cell = $('compare').tBodies[0].rows[row].cells[column + 1];
+  if (cell.textContent !== text)
+    cell.textContent = text;
+}
+
+const psnrCell = (psnr) => (psnr === Infinity || psnr === 'Infinity' ? '∞' : Number(psnr).toFixed(2));
+
+async function compare(bytes) {
+  const run = ++compared.run;
+  const table = $('compare');
+  table.dataset.state = 'working';
+  for (const [index, { name, type }] of BROWSER_CODERS.entries()) {
+    const found = await fitting(type, bytes);
+    const grey = found === null ? null : await greysOf(found.blob);
+    if (run !== compared.run)
+      return;
+    // The core keeps the copy for its view, or forgets an older one when none fits.
+    const psnr = call.browserCopy(index, grey ?? new Uint8Array(0));
+    Object.assign(table.dataset, found === null ? { [`${name}Bytes`]: '', [`${name}Psnr`]: '' }
+      : { [`${name}Bytes`]: found.blob.size, [`${name}Psnr`]: psnr });
+    showComparedCell(0, index + 1, found === null ? 'none fits' : String(found.blob.size));
+    showComparedCell(1, index + 1, found === null ? '' : found.quality.toFixed(3));
+    showComparedCell(2, index + 1, found === null ? '' : psnrCell(psnr));
+  }
+  table.dataset.state = 'done';
+  if (BROWSER_CODERS.some(({ name }) => name === $('view').value))
+    update();
+}
+
+function compareWanted(bytes, psnr) {
+  showComparedCell(0, 0, String(bytes));
+  showComparedCell(1, 0, '');
+  showComparedCell(2, 0, psnrCell(psnr));
+  const wanted = $('compare-on').checked || BROWSER_CODERS.some(({ name }) => name === $('view').value);
+  $('compare').hidden = !wanted;
+  const key = `${call.openings()}:${bytes}`;
+  if (wanted && key !== compared.key) {
+    compared.key = key;
+    compare(bytes);
+  }
+}
+
 const slider = $('code-bpp-slider');
 
 whenChanged(() => {
@@ -78,6 +176,7 @@ whenChanged(() => {
   show('code-stats', `${bytesText(bytes)} bytes (header included), ${bpp.toFixed(3)} bits per pixel: ` +
     (psnr === 'Infinity' ? 'the picture exactly (PSNR ∞).' : `PSNR ${psnr.toFixed(2)} dB against the picture as opened.`));
   showLossless();
+  compareWanted(bytes, psnr);
 });
 
 $('code-wavelet').addEventListener('change', () => command(() => call.codeWavelet($('code-wavelet').value)));
@@ -89,6 +188,7 @@ $('code-bpp').addEventListener('change', () => command(() => {
     $('code-bpp').value = call.codeBudgetText();
   }
 }));
+$('compare-on').addEventListener('change', update);
 $('code-form').addEventListener('submit', (event) => event.preventDefault());
 $('save-coded').addEventListener('click', () =>
   download(call.codeSave(), `${savedName()}-${call.codeWaveletName()}-${call.codeBudgetText()}bpp.owc`,

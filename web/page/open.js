@@ -20,6 +20,9 @@ const HEAD = 1 << 20;
 
 class Refusal extends Error {}
 
+// The ITU-R 601-2 luma of the pixel at `p` of RGBA bytes, in Pillow's integer form.
+const luma = (rgba, p) => (19595 * rgba[p] + 38470 * rgba[p + 1] + 7471 * rgba[p + 2] + 32768) >>> 16;
+
 function refuseAbove(name, width, height) {
   if (width * height > call.maxPixels())
     throw new Refusal(`Orlinde: ${name} is ${width} × ${height} pixels, more than ` +
@@ -50,7 +53,7 @@ function greyOf(source, width, height) {
   for (let i = 0; i < SIDE * SIDE; ++i) {
     const p = 4 * i;
     colour ||= rgba[p] !== rgba[p + 1] || rgba[p + 1] !== rgba[p + 2];
-    grey[i] = (19595 * rgba[p] + 38470 * rgba[p + 1] + 7471 * rgba[p + 2] + 32768) >>> 16;
+    grey[i] = luma(rgba, p);
   }
   const steps = [];
   if (transparent)
@@ -255,4 +258,4 @@ document.addEventListener('drop', (event) => {
     openFile(event.dataTransfer.files[0]);
 });
 
-module.exports = { openSample, decodeSamples, isSample, shownSample, SIDE };
+module.exports = { openSample, decodeSamples, isSample, shownSample, luma, SIDE };

@@ -14,6 +14,7 @@
 // four-function module, about a twentieth of what the whole page may weigh.
 
 #include "CodedPicture.h"
+#include "CodingRates.h"
 #include "Command.h"
 #include "Compression.h"
 #include "GreyFiles.h"
@@ -85,6 +86,8 @@ TgaPicture g_tga;
 CodedPicture g_coded;
 DecodedPicture g_codedFile;
 std::vector<unsigned char> g_codedRgba;
+// The coder's rate–distortion table of the picture as opened.
+CodingRates g_rates;
 // The browser's JPEG and WebP of the picture as opened (View::jpeg, View::webp), decoded to greys
 // by the page; empty until it has made them.
 std::vector<unsigned char> g_browserCopies[2];
@@ -674,6 +677,15 @@ std::string codeStats()
            ",\"whole\":" + std::to_string(c.wholeStream().size()) + "}";
 }
 
+// PSNR in dB of n × n greys (top row first) against the picture as opened, peak 255; NaN when
+// they are not the picture's size.
+double picturePsnr(const Bytes& grey)
+{
+    const std::vector<unsigned char>& picture = coded().pictureGreys();
+    return grey.size() == picture.size() && !grey.empty() ? greyPsnr(grey.data(), picture.data(), grey.size())
+                                                          : NAN;
+}
+
 // Keeps the browser's copy `which` (0 JPEG, 1 WebP) of the picture as opened, its greys top row
 // first, for its view; returns its PSNR against the picture, peak 255, or NaN when it is not the
 // picture's size (none fits the bytes), and the view then shows none.
@@ -681,11 +693,37 @@ double browserCopy(int which, const Bytes& grey)
 {
     if (which != 0 && which != 1)
         return NAN;
-    const std::vector<unsigned char>& picture = coded().pictureGreys();
-    g_browserCopies[which] = grey.size() == picture.size() ? grey : Bytes();
-    if (g_browserCopies[which].empty())
-        return NAN;
-    return greyPsnr(grey.data(), picture.data(), grey.size());
+    const double psnr = picturePsnr(grey);
+    g_browserCopies[which] = std::isnan(psnr) ? Bytes() : grey;
+    return psnr;
+}
+
+// The coder's rate–distortion table of the picture as opened, a slice per call of ratesStep.
+void ratesStart()
+{
+    g_rates.start(coded().pictureGreys(), g_picture.size());
+}
+
+int ratesStep()
+{
+    return g_rates.step();
+}
+
+int ratesBudgetCount()
+{
+    return static_cast<int>(CodingRates::budgets().size());
+}
+
+double ratesBudget(int i)
+{
+    return CodingRates::budgets()[static_cast<std::size_t>(std::clamp(i, 0, ratesBudgetCount() - 1))];
+}
+
+// In the table's order of wavelets: Haar, CDF 5/3, CDF 9/7.
+double ratesPsnr(int wavelet, int budget)
+{
+    return g_rates.psnr(std::clamp(wavelet, 0, CodingRates::kWavelets - 1),
+                        static_cast<std::size_t>(std::clamp(budget, 0, ratesBudgetCount() - 1)));
 }
 
 // The stream as shown: the prefix the budget allows.
@@ -969,6 +1007,12 @@ constexpr Call kCalls[] = {
     bind<codeStats>("codeStats"),
     bind<codeSave>("codeSave"),
     bind<browserCopy>("browserCopy"),
+    bind<picturePsnr>("picturePsnr"),
+    bind<ratesStart>("ratesStart"),
+    bind<ratesStep>("ratesStep"),
+    bind<ratesBudgetCount>("ratesBudgetCount"),
+    bind<ratesBudget>("ratesBudget"),
+    bind<ratesPsnr>("ratesPsnr"),
     bind<codedRead>("codedRead"),
     bind<codedSize>("codedSize"),
     bind<codedWavelet>("codedWavelet"),

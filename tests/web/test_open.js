@@ -208,3 +208,24 @@ test('the Code panel: a budget is a ceiling; its stream saved opens bit for bit,
   assert.strictEqual(await page.inputValue('#code-bpp'), '0.25');
   assert.strictEqual((await stats()).bytes, String(0.25 * N * N / 8));
 });
+
+test('the Code panel\'s rate table holds the panel\'s own PSNR for each wavelet, and the browser\'s ' +
+     'coders beside them', async () => {
+  await open(picture('blocks.tga'));
+  await page.click('#rates summary');
+  await page.waitForSelector('#rate-chart[data-state="done"]');
+  const table = await page.$$eval('#rate-table tbody tr',
+                                  (rows) => rows.map((row) => [...row.cells].map((c) => c.textContent)));
+  assert.deepStrictEqual(table.map(([bpp]) => bpp), ['0.05', '0.1', '0.2', '0.25', '0.5', '1', '2', '4']);
+  for (const [column, wavelet] of ['haar', 'cdf53', 'cdf97'].entries()) {
+    await page.selectOption('#code-wavelet', wavelet);
+    for (const row of [1, 4]) {
+      await page.fill('#code-bpp-slider', table[row][0]);
+      const psnr = await page.$eval('#code-stats', (stats) => stats.dataset.psnr);
+      assert.strictEqual(table[row][column + 1], psnr === 'Infinity' ? '∞' : Number(psnr).toFixed(2),
+                         `${wavelet} at ${table[row][0]} bpp`);
+    }
+  }
+  assert.match(table[7][4], /^(\d+\.\d\d|∞)$/, 'JPEG at 4 bpp');
+  assert.match(table[7][5], /^(\d+\.\d\d|∞)$/, 'WebP at 4 bpp');
+});

@@ -193,3 +193,5 @@ $('code-form').addEventListener('submit', (event) => event.preventDefault());
 $('save-coded').addEventListener('click', () =>
   download(call.codeSave(), `${savedName()}-${call.codeWaveletName()}-${call.codeBudgetText()}bpp.owc`,
            'application/octet-stream'));
+
+module.exports = { BROWSER_CODERS, fitting, greysOf };

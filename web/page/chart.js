@@ -167,4 +167,4 @@ $('chart-legend').replaceChildren(...CHART_MODES.map((style, mode) => {
   return item;
 }));
 
-module.exports = { startChart };
+module.exports = { startChart, svg };

@@ -7,6 +7,7 @@ const { $, call } = require('./base');
 const { whenChanged } = require('./controller');
 const { PLOT, psnrText, yOf, rangeOf } = require('./chart-geometry');
 const { inSlices } = require('./slices');
+const { svg } = require('./chart');
 const { BROWSER_CODERS, fitting, greysOf } = require('./code');
 
 const CODERS = [
@@ -16,20 +17,10 @@ const CODERS = [
   { name: 'JPEG', colour: '#ff9e9e', dash: '6 4' },
   { name: 'WebP', colour: '#9be39b', dash: '10 3 2 3' },
 ];
-const SVG_NS = 'http://www.w3.org/2000/svg';
 const WAVELET_COLUMNS = 3;
 
 // The picture the table was made for, and each run; a newer one stops an older one.
 const made = { opening: -1, run: 0, budgets: [], psnr: [] };
-
-function svg(name, attributes, text) {
-  const element = document.createElementNS(SVG_NS, name);
-  for (const [key, value] of Object.entries(attributes))
-    element.setAttribute(key, value);
-  if (text !== undefined)
-    element.textContent = text;
-  return element;
-}
 
 // Budgets on a logarithmic axis from the first to the last.
 function xOf(bpp) {

@@ -28,18 +28,26 @@ function xOf(bpp) {
   return PLOT.left + Math.log(bpp / first) / Math.log(last / first) * (PLOT.right - PLOT.left);
 }
 
+// A cell is NaN until made; null where no file of the browser's coder fits the budget.
 const points = (coder) => made.budgets.map((bpp, b) => [bpp, made.psnr[coder][b]])
-  .filter(([, db]) => !Number.isNaN(db));
+  .filter(([, db]) => db !== null && !Number.isNaN(db));
+const cellText = (db) => (db === null ? 'none fits' : psnrText(db));
+// Budgets closer than this to the last one labelled go without a label of their own.
+const LABEL_GAP = 24;
 
 function draw() {
   const chart = $('rate-chart');
   const curves = CODERS.map((_, coder) => points(coder));
   const range = rangeOf(curves);
   chart.replaceChildren();
+  let labelled = -Infinity;
   for (const bpp of made.budgets) {
     const x = xOf(bpp);
     chart.append(svg('line', { x1: x, x2: x, y1: PLOT.top, y2: PLOT.bottom, class: 'grid-line' }));
-    chart.append(svg('text', { x, y: PLOT.bottom + 16, 'text-anchor': 'middle' }, String(bpp)));
+    if (x - labelled >= LABEL_GAP) {
+      chart.append(svg('text', { x, y: PLOT.bottom + 16, 'text-anchor': 'middle' }, String(bpp)));
+      labelled = x;
+    }
   }
   for (let db = range[0]; db <= range[1]; db += 20) {
     const y = yOf(db, range);
@@ -61,7 +69,7 @@ function draw() {
     head.scope = 'row';
     head.textContent = String(bpp);
     row.append(head);
-    CODERS.forEach((_, coder) => { row.insertCell().textContent = psnrText(made.psnr[coder][b]); });
+    CODERS.forEach((_, coder) => { row.insertCell().textContent = cellText(made.psnr[coder][b]); });
     return row;
   });
   $('rate-table').tBodies[0].replaceChildren(...rows);
@@ -88,8 +96,7 @@ async function makeTable() {
       const grey = found === null ? null : await greysOf(found.blob);
       if (!current())
         return;
-      // None fits: the cell stays empty.
-      made.psnr[WAVELET_COLUMNS + index][b] = grey === null ? NaN : call.picturePsnr(grey);
+      made.psnr[WAVELET_COLUMNS + index][b] = grey === null ? null : call.picturePsnr(grey);
       draw();
     }
   }
@@ -100,6 +107,14 @@ whenChanged(() => {
   if (call.mode() === 0 && $('rates').open && made.opening !== call.openings())
     makeTable();
 });
+$('rate-legend').replaceChildren(...CODERS.map(({ name, colour, dash }) => {
+  const item = document.createElement('li');
+  const swatch = svg('svg', { width: 28, height: 10, 'aria-hidden': 'true' });
+  swatch.append(svg('polyline', { points: '2,5 26,5', fill: 'none', stroke: colour, 'stroke-width': 2,
+                                  'stroke-dasharray': dash }));
+  item.append(swatch, ` ${name}`);
+  return item;
+}));
 $('rates').addEventListener('toggle', () => {
   if ($('rates').open && made.opening !== call.openings())
     makeTable();

@@ -8,7 +8,7 @@ const { whenChanged } = require('./controller');
 const { PLOT, psnrText, yOf, rangeOf } = require('./chart-geometry');
 const { inSlices } = require('./slices');
 const { svg } = require('./chart');
-const { BROWSER_CODERS, fitting, greysOf } = require('./code');
+const { BROWSER_CODERS, UNWRITTEN, fitting, greysOf } = require('./code');
 
 const CODERS = [
   { name: 'Haar', colour: '#7cc4ff', dash: '' },
@@ -28,10 +28,11 @@ function xOf(bpp) {
   return PLOT.left + Math.log(bpp / first) / Math.log(last / first) * (PLOT.right - PLOT.left);
 }
 
-// A cell is NaN until made; null where no file of the browser's coder fits the budget.
+// A cell is NaN until made; null where no file of the browser's coder fits the budget, UNWRITTEN
+// where the browser writes no such files.
 const points = (coder) => made.budgets.map((bpp, b) => [bpp, made.psnr[coder][b]])
-  .filter(([, db]) => db !== null && !Number.isNaN(db));
-const cellText = (db) => (db === null ? 'none fits' : psnrText(db));
+  .filter(([, db]) => typeof db === 'number' && !Number.isNaN(db));
+const cellText = (db) => (db === null ? 'none fits' : db === UNWRITTEN ? 'not written' : psnrText(db));
 // Budgets closer than this to the last one labelled go without a label of their own.
 const LABEL_GAP = 24;
 
@@ -93,10 +94,10 @@ async function makeTable() {
   for (const [index, { type }] of BROWSER_CODERS.entries()) {
     for (const [b, bpp] of made.budgets.entries()) {
       const found = await fitting(type, Math.floor(bpp * n * n / 8));
-      const grey = found === null ? null : await greysOf(found.blob);
+      const grey = found === null || found === UNWRITTEN ? null : await greysOf(found.blob);
       if (!current())
         return;
-      made.psnr[WAVELET_COLUMNS + index][b] = grey === null ? null : call.picturePsnr(grey);
+      made.psnr[WAVELET_COLUMNS + index][b] = grey === null ? found : call.picturePsnr(grey);
       draw();
     }
   }

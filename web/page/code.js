@@ -82,8 +82,14 @@ const compared = { key: '', run: 0 };
 const blobOf = (type, quality) =>
   new Promise((resolve) => pictureCanvas().toBlob(resolve, type, quality));
 
+// The highest-quality file of `type` no larger than `target` bytes: {quality, blob}; null when
+// none fits; UNWRITTEN when the browser writes no such files (it then gives PNG instead).
+const UNWRITTEN = 'unwritten';
+
 async function fitting(type, target) {
   const best = await blobOf(type, 1);
+  if (best.type !== type)
+    return UNWRITTEN;
   if (best.size <= target)
     return { quality: 1, blob: best };
   let fits = await blobOf(type, 0);
@@ -128,16 +134,18 @@ async function compare(bytes) {
   table.dataset.state = 'working';
   for (const [index, { name, type }] of BROWSER_CODERS.entries()) {
     const found = await fitting(type, bytes);
-    const grey = found === null ? null : await greysOf(found.blob);
+    const made = found !== null && found !== UNWRITTEN;
+    const grey = made ? await greysOf(found.blob) : null;
     if (run !== compared.run)
       return;
-    // The core keeps the copy for its view, or forgets an older one when none fits.
+    // The core keeps the copy for its view, or forgets an older one when there is none.
     const psnr = call.browserCopy(index, grey ?? new Uint8Array(0));
-    Object.assign(table.dataset, found === null ? { [`${name}Bytes`]: '', [`${name}Psnr`]: '' }
-      : { [`${name}Bytes`]: found.blob.size, [`${name}Psnr`]: psnr });
-    showComparedCell(0, index + 1, found === null ? 'none fits' : String(found.blob.size));
-    showComparedCell(1, index + 1, found === null ? '' : found.quality.toFixed(3));
-    showComparedCell(2, index + 1, found === null ? '' : psnrCell(psnr));
+    Object.assign(table.dataset, made ? { [`${name}Bytes`]: found.blob.size, [`${name}Psnr`]: psnr }
+      : { [`${name}Bytes`]: '', [`${name}Psnr`]: '' });
+    showComparedCell(0, index + 1, made ? String(found.blob.size)
+      : found === null ? 'none fits' : 'not written by this browser');
+    showComparedCell(1, index + 1, made ? found.quality.toFixed(3) : '');
+    showComparedCell(2, index + 1, made ? psnrCell(psnr) : '');
   }
   table.dataset.state = 'done';
   if (BROWSER_CODERS.some(({ name }) => name === $('view').value))
@@ -194,4 +202,4 @@ $('save-coded').addEventListener('click', () =>
   download(call.codeSave(), `${savedName()}-${call.codeWaveletName()}-${call.codeBudgetText()}bpp.owc`,
            'application/octet-stream'));
 
-module.exports = { BROWSER_CODERS, fitting, greysOf };
+module.exports = { BROWSER_CODERS, UNWRITTEN, fitting, greysOf };

@@ -2,7 +2,9 @@
 // stream encoded again, then decoded at the budget and drawn), a change of budget (the stream's
 // prefix decoded and drawn, nothing encoded) and, for what the rest of the page costs, the same
 // budget set again (drawn, nothing decoded). Each is one synchronous event handler, timed inside
-// the page with performance.now(). A measurement, not a test.
+// the page with performance.now(). Then, for each sample, the rate table from opening #rates to
+// its wavelet columns and to the whole table, and the longest task meanwhile. A measurement, not
+// a test.
 //
 //   bash scripts/web.sh && (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci)
 //   node bench/web_code.js build-web/orlinde.html
@@ -58,6 +60,34 @@ const median = (values) => values.sort((a, b) => a - b)[values.length >> 1];
                     `${median(decodes).toFixed(1)} | ${median(again).toFixed(1)} | ${bytes} |`);
       }
     }
+  }
+  console.log('\n| picture | rate table: wavelet columns (ms) | whole table (ms) | longest task (ms) |');
+  console.log('|---|---|---|---|');
+  for (const sample of ['testcard', 'scene']) {
+    await page.evaluate(() => { document.getElementById('rates').open = false; });
+    await page.selectOption('#sample', sample);
+    const times = await page.evaluate(() => new Promise((resolve) => {
+      const tasks = [];
+      const observer = new PerformanceObserver((list) => tasks.push(...list.getEntries().map((e) => e.duration)));
+      observer.observe({ type: 'longtask' });
+      const chart = document.getElementById('rate-chart');
+      const start = performance.now();
+      let wavelets = null;
+      const poll = () => {
+        const cells = [...document.querySelectorAll('#rate-table tbody tr td:nth-child(4)')];
+        if (wavelets === null && cells.length > 0 && cells.every((c) => c.textContent !== '…'))
+          wavelets = performance.now() - start;
+        if (chart.dataset.state === 'done') {
+          observer.disconnect();
+          resolve({ wavelets, whole: performance.now() - start, longest: Math.max(0, ...tasks) });
+        } else {
+          requestAnimationFrame(poll);
+        }
+      };
+      document.getElementById('rates').open = true;
+      requestAnimationFrame(poll);
+    }));
+    console.log(`| ${sample} | ${times.wavelets.toFixed(0)} | ${times.whole.toFixed(0)} | ${times.longest.toFixed(0)} |`);
   }
   console.log(`load average at the end: ${os.loadavg().map((l) => l.toFixed(1)).join(' ')}`);
   await browser.close();

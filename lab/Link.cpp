@@ -1,5 +1,6 @@
 #include "Link.h"
 
+#include "CodedPicture.h"
 #include "Command.h"
 #include "Numbers.h"
 #include "View.h"
@@ -82,6 +83,8 @@ Link parseLink(const std::string& fragment)
             link.signedView = value == "1";
         } else if (name == "view" && viewNamed(value, view)) {
             link.view = value;
+        } else if (name == "code" && CodedPicture().setText(value)) {
+            link.code = value;
         } else if (name == "mode" && (value == "numbers" || value == "picture")) {
             link.numbers = value == "numbers";
         } else if (name == "grid" && parseMatrix(gridAsMatrix(value)).ok) {
@@ -145,6 +148,8 @@ std::string formatLink(const Link& link)
         add("signed", "1");
     if (link.view != viewName(View::coefficients))
         add("view", link.view);
+    if (!link.code.empty())
+        add("code", link.code);
     return text;
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 // A state written into the page's address after '#', so that copying the address shares it:
-//   sample=scene&do=N,F,B*2,keep:5,R&signed=1&view=difference
+//   sample=scene&do=N,F,B*2,keep:5,R&signed=1&view=difference&code=cdf53:0.5
 //   mode=numbers&grid=1,2,3,4;5,6,7,8;…&do=F,set:0:1:2.5
 // Plain text throughout (':', ',' and ';' are not escaped); a run of one command is written once
 // with its count after '*'. Reading a fragment keeps every part that makes sense and lists the
@@ -17,6 +17,7 @@ struct Link {
     std::string view = "coefficients";   // one of viewNames()
     bool numbers = false;
     std::string grid;                    // the matrix's start: rows between ';', numbers between ','
+    std::string code;                    // the Code panel's wavelet:bpp (CodedPicture::text), "" as the page starts
     std::vector<std::string> ignored;
 };
 

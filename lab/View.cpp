@@ -4,7 +4,7 @@
 
 const std::vector<std::string>& viewNames()
 {
-    static const std::vector<std::string> names = {"coefficients", "opened", "difference", "kept"};
+    static const std::vector<std::string> names = {"coefficients", "opened", "difference", "kept", "coded", "jpeg", "webp"};
     return names;
 }
 

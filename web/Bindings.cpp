@@ -13,6 +13,8 @@
 // Why not embind: with this emscripten (3.1.6, -O3, SINGLE_FILE) it adds 27.7 KB to even a
 // four-function module, about a twentieth of what the whole page may weigh.
 
+#include "CodedPicture.h"
+#include "CodingRates.h"
 #include "Command.h"
 #include "Compression.h"
 #include "GreyFiles.h"
@@ -29,6 +31,7 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -79,6 +82,17 @@ Link g_link;
 RateDistortion g_chart;
 // A TGA file of any size or kind, as RGBA bytes for the page to take like any other picture.
 TgaPicture g_tga;
+// The picture as opened through the wavelet coder, and the last coded file read.
+CodedPicture g_coded;
+DecodedPicture g_codedFile;
+std::vector<unsigned char> g_codedRgba;
+// The coder's rate–distortion table of the picture as opened.
+CodingRates g_rates;
+// The browser's JPEG and WebP of the picture as opened (View::jpeg, View::webp), decoded to greys
+// by the page; empty until it has made them.
+std::vector<unsigned char> g_browserCopies[2];
+// How many pictures have been opened, so that the page knows when what it worked out for one is old.
+int g_openings = 0;
 
 // Our own example for the matrix: whole numbers whose pairs along a row differ by 0 or 2, so the
 // first row pass gives whole averages and details of −1, 0 or 1 that are easy to follow.
@@ -95,6 +109,30 @@ std::vector<float> exampleMatrix(int n)
         }
     }
     return values;
+}
+
+// The coder's picture is the picture as opened, in 8-bit greys, top row first (row 0 of the array
+// is the picture's bottom line), as an image file holds it.
+CodedPicture& coded()
+{
+    const int n = g_picture.size();
+    const float* start = g_picture.start().data();
+    std::vector<unsigned char> grey(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+    for (int row = 0; row < n; ++row)
+        for (int column = 0; column < n; ++column)
+            grey[static_cast<std::size_t>(row * n + column)] = greyByte(start[(n - 1 - row) * n + column]);
+    g_coded.setPicture(grey, n);
+    return g_coded;
+}
+
+// RGBA bytes of n × n greys, top row first, as the canvas takes them.
+void greyToRgba(const std::vector<unsigned char>& grey, std::vector<unsigned char>& rgba)
+{
+    rgba.resize(4 * grey.size());
+    for (std::size_t i = 0; i < grey.size(); ++i) {
+        rgba[4 * i] = rgba[4 * i + 1] = rgba[4 * i + 2] = grey[i];
+        rgba[4 * i + 3] = 255;
+    }
 }
 
 bool inGrid(int row, int column)
@@ -128,6 +166,9 @@ Refusal open(const Bytes& file)
         std::remove(path);
         takeImage(image);
         g_picture.open(g_transform.getData(), g_imageSize);
+        ++g_openings;
+        for (std::vector<unsigned char>& copy : g_browserCopies)
+            copy.clear();
         return std::nullopt;
     } catch (const char* message) {
         std::remove(path);
@@ -148,6 +189,11 @@ Bytes greyTgaOf(const Bytes& grey)
         for (std::size_t column = 0; column < n; ++column)
             values[row * n + column] = static_cast<float>(grey[(n - 1 - row) * n + column]) / 255.0f;
     return greyTga(values.data(), g_imageSize);
+}
+
+int openings()
+{
+    return g_openings;
 }
 
 double maxPixels()
@@ -200,11 +246,21 @@ const float* data()
     return g_session->values();
 }
 
-// The canvas bytes of the current array (Session::render), `view` 0 to 3: the coefficients, the
-// start, the difference or what keep-the-largest kept.
+// The canvas bytes of the current array (Session::render) in `view`, a View: the coefficients, the
+// start, the difference, what keep-the-largest kept or, for the picture, the coded picture.
 const unsigned char* renderView(int view, int signedView)
 {
-    g_session->render(static_cast<View>(std::clamp(view, 0, 3)), signedView != 0, g_pixels);
+    const auto shown = static_cast<View>(std::clamp(view, 0, static_cast<int>(View::webp)));
+    const bool coder = shown == View::coded || shown == View::jpeg || shown == View::webp;
+    if (coder && g_session == &g_picture) {
+        const std::size_t entries = static_cast<std::size_t>(g_picture.size()) * g_picture.size();
+        const std::vector<unsigned char>& copy = g_browserCopies[shown == View::webp];
+        // A copy not made yet shows black.
+        greyToRgba(shown == View::coded ? coded().decoded()
+                   : copy.size() == entries ? copy : std::vector<unsigned char>(entries, 0), g_pixels);
+    } else {
+        g_session->render(coder ? View::opened : shown, signedView != 0, g_pixels);
+    }
     return g_pixels.data();
 }
 
@@ -460,14 +516,18 @@ std::string link(const std::string& sample, int signedView, int view)
     state.commands = g_session->commands();
     state.signedView = signedView != 0;
     state.view = viewName(static_cast<View>(std::clamp(view, 0, static_cast<int>(viewNames().size()) - 1)));
+    if (!state.numbers && g_coded.text() != CodedPicture().text())
+        state.code = g_coded.text();
     return formatLink(state);
 }
 
 // Reads a fragment; the page then asks for its parts, opens the picture or sets the grid, and
 // replays the commands with runLinkCommand. The one refusal is its cap's, made before the call.
+// The Code panel takes the link's wavelet and budget (or the page's first ones) at once.
 Refusal linkRead(const std::string& fragment)
 {
     g_link = parseLink(fragment);
+    g_coded.setText(g_link.code.empty() ? CodedPicture().text() : g_link.code);
     return std::nullopt;
 }
 
@@ -570,11 +630,145 @@ Bytes saveTga()
 // What the current array shows in `view`, as an 8-bit grey PNG of the canvas's bytes.
 Bytes savePng(int view, int signedView)
 {
-    g_session->render(static_cast<View>(std::clamp(view, 0, 3)), signedView != 0, g_pixels);
+    renderView(view, signedView);
     std::vector<unsigned char> grey(g_pixels.size() / 4);
     for (std::size_t i = 0; i < grey.size(); ++i)
         grey[i] = g_pixels[4 * i];
     return greyPng(grey.data(), g_session->size(), g_session->size());
+}
+
+// ---- The Code panel: the picture as opened through the wavelet coder.
+
+// 1 when `name` is one of the coder's wavelets (haar, cdf53, cdf97), now the panel's; 0 otherwise.
+int codeWavelet(const std::string& name)
+{
+    CodingWavelet wavelet;
+    if (!parseWavelet(name, wavelet))
+        return 0;
+    g_coded.setWavelet(wavelet);
+    return 1;
+}
+
+std::string codeWaveletName()
+{
+    return waveletName(g_coded.wavelet());
+}
+
+Refusal codeBudget(const std::string& typed)
+{
+    double bpp = 0;
+    if (!CodedPicture::parseBudget(typed, bpp))
+        return "The budget must be a number of bits per pixel from " + shortestDecimal(CodedPicture::kMinBpp) +
+               " to " + shortestDecimal(CodedPicture::kMaxBpp) + ".";
+    g_coded.setBudget(bpp);
+    return std::nullopt;
+}
+
+std::string codeBudgetText()
+{
+    return shortestDecimal(g_coded.budget());
+}
+
+double codeMinBpp()
+{
+    return CodedPicture::kMinBpp;
+}
+
+double codeMaxBpp()
+{
+    return CodedPicture::kMaxBpp;
+}
+
+// The shown stream's bytes (header included), its bits per pixel and the PSNR of its picture
+// against the picture as opened, peak 255, and the whole stream's bytes: a JSON object of
+// numbers, the PSNR of an exact picture as the string "Infinity".
+std::string codeStats()
+{
+    CodedPicture& c = coded();
+    const double psnr = c.psnr();
+    return "{\"bytes\":" + std::to_string(c.shownBytes()) + ",\"bpp\":" + shortestDecimal(c.shownBpp()) +
+           ",\"psnr\":" + (std::isinf(psnr) ? std::string("\"Infinity\"") : shortestDecimal(psnr)) +
+           ",\"whole\":" + std::to_string(c.wholeStream().size()) + "}";
+}
+
+// PSNR in dB of n × n greys (top row first) against the picture as opened, peak 255; NaN when
+// they are not the picture's size.
+double picturePsnr(const Bytes& grey)
+{
+    const std::vector<unsigned char>& picture = coded().pictureGreys();
+    return grey.size() == picture.size() && !grey.empty() ? greyPsnr(grey.data(), picture.data(), grey.size())
+                                                          : NAN;
+}
+
+// Keeps the browser's copy `which` (0 JPEG, 1 WebP) of the picture as opened, its greys top row
+// first, for its view; returns its PSNR against the picture, peak 255, or NaN when it is not the
+// picture's size (none fits the bytes), and the view then shows none.
+double browserCopy(int which, const Bytes& grey)
+{
+    if (which != 0 && which != 1)
+        return NAN;
+    const double psnr = picturePsnr(grey);
+    g_browserCopies[which] = std::isnan(psnr) ? Bytes() : grey;
+    return psnr;
+}
+
+// The coder's rate–distortion table of the picture as opened, a slice per call of ratesStep.
+void ratesStart()
+{
+    g_rates.start(coded().pictureGreys(), g_picture.size());
+}
+
+int ratesStep()
+{
+    return g_rates.step();
+}
+
+int ratesBudgetCount()
+{
+    return static_cast<int>(CodingRates::budgets().size());
+}
+
+double ratesBudget(int i)
+{
+    return CodingRates::budgets()[static_cast<std::size_t>(std::clamp(i, 0, ratesBudgetCount() - 1))];
+}
+
+// In the table's order of wavelets: Haar, CDF 5/3, CDF 9/7.
+double ratesPsnr(int wavelet, int budget)
+{
+    return g_rates.psnr(std::clamp(wavelet, 0, CodingRates::kWavelets - 1),
+                        static_cast<std::size_t>(std::clamp(budget, 0, ratesBudgetCount() - 1)));
+}
+
+// The stream as shown: the prefix the budget allows.
+Bytes codeSave()
+{
+    return coded().shownStream();
+}
+
+// Decodes a coded file (or any prefix of one); null when taken, else the decoder's refusal.
+Refusal codedRead(const Bytes& file)
+{
+    const std::string refusal = decodePicture(file.data(), file.size(), g_codedFile);
+    if (!refusal.empty())
+        return refusal;
+    greyToRgba(g_codedFile.grey, g_codedRgba);
+    return std::nullopt;
+}
+
+int codedSize()
+{
+    return g_codedFile.size;
+}
+
+std::string codedWavelet()
+{
+    return waveletName(g_codedFile.wavelet);
+}
+
+const unsigned char* codedRgba()
+{
+    return g_codedRgba.data();
 }
 
 // Reads a TGA file of any size or kind; null when taken, else the refusal.
@@ -753,6 +947,7 @@ constexpr Call bind(const char* name)
 constexpr Call kCalls[] = {
     bind<open>("open"),
     bind<greyTgaOf>("greyTga"),
+    bind<openings>("openings"),
     bind<maxPixels>("maxPixels"),
     bind<maxFileBytes>("maxFileBytes"),
     bind<setMode>("setMode"),
@@ -818,6 +1013,25 @@ constexpr Call kCalls[] = {
     bind<chartMode>("chartMode"),
     bind<saveTga>("saveTga"),
     bind<savePng>("savePng"),
+    bind<codeWavelet, kFieldCap>("codeWavelet"),
+    bind<codeWaveletName>("codeWaveletName"),
+    bind<codeBudget, kFieldCap>("codeBudget"),
+    bind<codeBudgetText>("codeBudgetText"),
+    bind<codeMinBpp>("codeMinBpp"),
+    bind<codeMaxBpp>("codeMaxBpp"),
+    bind<codeStats>("codeStats"),
+    bind<codeSave>("codeSave"),
+    bind<browserCopy>("browserCopy"),
+    bind<picturePsnr>("picturePsnr"),
+    bind<ratesStart>("ratesStart"),
+    bind<ratesStep>("ratesStep"),
+    bind<ratesBudgetCount>("ratesBudgetCount"),
+    bind<ratesBudget>("ratesBudget"),
+    bind<ratesPsnr>("ratesPsnr"),
+    bind<codedRead>("codedRead"),
+    bind<codedSize>("codedSize"),
+    bind<codedWavelet>("codedWavelet"),
+    bind<codedRgba>("codedRgba"),
     bind<tgaRead>("tgaRead"),
     bind<tgaHeader>("tgaHeader"),
     bind<tgaWidth>("tgaWidth"),

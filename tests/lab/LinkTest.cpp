@@ -27,7 +27,7 @@ TEST(Link, ReadsWhatItWritesListsWhatItIgnoresAndKeepsToItsCaps)
                                                       "do: thresh:hard:-1", "colour=red", "sample=junk"}));
     EXPECT_EQ(formatLink(link), "sample=scene&do=N,F,B*3,keep:5,R,keep:100,norm:orthonormal,thresh:soft:0.5"
                                 "&signed=1&view=difference");
-    EXPECT_EQ(vocabulary().rfind(R"({"views":["coefficients","opened","difference","kept"],"keys":[)"
+    EXPECT_EQ(vocabulary().rfind(R"({"views":["coefficients","opened","difference","kept","coded","jpeg","webp"],"keys":[)"
                                  R"({"key":"F","does":"Decompose all"},{"key":"f",)", 0), 0u);
 
     const Link numbers = parseLink("mode=numbers&grid=1,2,3,4;5,6,7,8;9,10,11,12;13,14,15,16.5&"

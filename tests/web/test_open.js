@@ -126,3 +126,106 @@ test('pictures are known by their content; transparency is laid on white; the la
   assert.match(await text(page, 'picture-name'), /^Shown: colour\.png /);
   await page.evaluate((decode) => { window.createImageBitmap = decode; }, slowly);
 });
+
+test('the Code panel: a budget is a ceiling; its stream saved opens bit for bit, cut coarser, ' +
+     'damaged refused or decoded; CDF 5/3 gives the picture back', async () => {
+  await open(picture('blocks.tga'));
+  const grey = async (view) => {
+    await page.selectOption('#view', view);
+    return canvasGrey(page);
+  };
+  const psnr = (a, b) => {
+    let sum = 0;
+    a.forEach((v, i) => { sum += (v - b[i]) ** 2; });
+    return 10 * Math.log10(255 * 255 * a.length / sum);
+  };
+  const stats = () => page.evaluate(() => ({ ...document.getElementById('code-stats').dataset }));
+  const opened = await grey('opened');
+  await page.selectOption('#code-wavelet', 'cdf97');
+  for (const bpp of ['0.01', '0.1', '0.37']) {
+    await page.fill('#code-bpp-slider', bpp);
+    const { bytes, psnr: shown } = await stats();
+    assert.ok(bytes <= Math.floor(bpp * N * N / 8) && bytes > 12, `${bytes} bytes at ${bpp} bpp`);
+    assert.ok(Math.abs(shown - psnr(await grey('coded'), opened)) < 1e-9, `PSNR at ${bpp} bpp`);
+  }
+  // The browser's coders at no more bytes: their files fit, and each PSNR is its view's.
+  await page.fill('#code-bpp-slider', '0.1');
+  await page.selectOption('#view', 'jpeg');
+  await page.waitForSelector('#compare[data-state="done"]');
+  const against = await page.evaluate(() => ({ ...document.getElementById('compare').dataset }));
+  for (const name of ['jpeg', 'webp']) {
+    const fileBytes = Number(against[`${name}Bytes`]);
+    assert.ok(fileBytes > 0 && fileBytes <= Number((await stats()).bytes), `${name}: ${fileBytes} bytes`);
+    const [said, seen] = [Number(against[`${name}Psnr`]), psnr(await grey(name), opened)];
+    assert.ok(said === seen || Math.abs(said - seen) < 1e-9, `${name}: PSNR ${said}, shown ${seen}`);
+  }
+  await page.fill('#code-bpp-slider', '0.37');
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-coded')]);
+  const saved = picture('saved.stream');
+  await download.saveAs(saved);
+  const stream = fs.readFileSync(saved);
+  assert.strictEqual(stream.length, Number((await stats()).bytes));
+  const coded = await grey('coded');
+  await open(saved);
+  assert.match(await text(page, 'picture-name'), /^Shown: saved\.stream \(a cdf97 coded stream/);
+  assert.ok((await grey('opened')).equals(coded), 'the saved stream opened is the picture shown');
+
+  fs.writeFileSync(picture('cut.stream'), stream.subarray(0, stream.length >> 2));
+  await open(picture('cut.stream'));
+  assert.ok(psnr(await grey('opened'), opened) < psnr(coded, opened) - 1, 'a quarter is coarser');
+  // Damage in the bits decodes to some picture or is refused; in the header it is refused.
+  const damaged = (at) => {
+    const bytes = Buffer.from(stream);
+    bytes[at] ^= 0x5a;
+    fs.writeFileSync(picture('damaged.stream'), bytes);
+    return open(picture('damaged.stream'));
+  };
+  await damaged(stream.length >> 1);
+  assert.match(await text(page, 'message'), /^(|Codec: damaged stream\.)$/);
+  const before = await state();
+  await damaged(7);
+  assert.strictEqual(await text(page, 'message'), 'Codec: damaged header.');
+  assert.deepStrictEqual(await state(), before, 'a refused stream changes nothing');
+
+  await open(picture('blocks.tga'));
+  await page.selectOption('#code-wavelet', 'cdf53');
+  await page.fill('#code-bpp', '8');
+  await page.press('#code-bpp', 'Enter');
+  assert.strictEqual((await stats()).psnr, 'Infinity');
+  assert.ok((await grey('coded')).equals(opened), 'CDF 5/3 at 8 bpp is the picture');
+  const lossless = await page.evaluate(() => ({ ...document.getElementById('code-lossless').dataset }));
+  assert.strictEqual(lossless.bytes, (await stats()).bytes);
+  await page.waitForSelector('#code-lossless[data-png]');
+  await page.fill('#code-bpp', '9');
+  await page.press('#code-bpp', 'Enter');
+  assert.strictEqual(await text(page, 'message'), 'The budget must be a number of bits per pixel from 0.01 to 8.');
+  assert.match(await page.evaluate(() => orlinde.link()), /&code=cdf53:8$/);
+  await page.evaluate(() => {
+    document.activeElement.blur();
+    location.hash = 'sample=scene&code=haar:0.25';
+  });
+  await page.waitForFunction(() => document.getElementById('code-wavelet').value === 'haar');
+  assert.strictEqual(await page.inputValue('#code-bpp'), '0.25');
+  assert.strictEqual((await stats()).bytes, String(0.25 * N * N / 8));
+});
+
+test('the Code panel\'s rate table holds the panel\'s own PSNR for each wavelet, and the browser\'s ' +
+     'coders beside them', async () => {
+  await open(picture('blocks.tga'));
+  await page.click('#rates summary');
+  await page.waitForSelector('#rate-chart[data-state="done"]');
+  const table = await page.$$eval('#rate-table tbody tr',
+                                  (rows) => rows.map((row) => [...row.cells].map((c) => c.textContent)));
+  assert.deepStrictEqual(table.map(([bpp]) => bpp), ['0.05', '0.1', '0.2', '0.25', '0.5', '1', '2', '4']);
+  for (const [column, wavelet] of ['haar', 'cdf53', 'cdf97'].entries()) {
+    await page.selectOption('#code-wavelet', wavelet);
+    for (const row of [1, 4]) {
+      await page.fill('#code-bpp-slider', table[row][0]);
+      const psnr = await page.$eval('#code-stats', (stats) => stats.dataset.psnr);
+      assert.strictEqual(table[row][column + 1], psnr === 'Infinity' ? '∞' : Number(psnr).toFixed(2),
+                         `${wavelet} at ${table[row][0]} bpp`);
+    }
+  }
+  assert.match(table[7][4], /^(\d+\.\d\d|∞)$/, 'JPEG at 4 bpp');
+  assert.match(table[7][5], /^(\d+\.\d\d|∞)$/, 'WebP at 4 bpp');
+});

@@ -156,4 +156,4 @@ $('chart-legend').replaceChildren(...CHART_MODES.map(({ name, colour }, mode) =>
   return item;
 }));
 
-module.exports = { startChart };
+module.exports = { startChart, svg };

@@ -12,10 +12,12 @@ function isSvg(bytes) {
     .test(head);
 }
 
-// 'PNG', 'JPEG', 'GIF', 'WebP', 'BMP', 'AVIF' or 'SVG'; anything else is taken for 'TGA', whose
-// files have no signature.
+// 'PNG', 'JPEG', 'GIF', 'WebP', 'BMP', 'AVIF', 'SVG' or 'coded' (the wavelet coder's stream,
+// docs/codec-format.md); anything else is taken for 'TGA', whose files have no signature.
 function pictureKind(bytes) {
   const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+  if (bytes[0] === 0x89 && ascii(bytes, 1, 4) === 'OWC')
+    return 'coded';
   if (ascii(bytes, 0, 8) === '\x89PNG\r\n\x1a\n')
     return 'PNG';
   if (bytes[0] === 0xff && bytes[1] === 0xd8 && bytes[2] === 0xff)

@@ -1,6 +1,6 @@
 // Opening pictures. The kind comes from the file's first bytes, never from its name: PNG, JPEG,
 // GIF, WebP, BMP and AVIF go to the browser's decoder, SVG (known by its text) through an image
-// element, anything else to the TGA reader. A 512 × 512 grey TGA file goes to the viewer as it
+// element, the wavelet coder's streams to its decoder, anything else to the TGA reader. A 512 × 512 grey TGA file goes to the viewer as it
 // is; any other picture is laid on white where it is transparent, cut to its centred square,
 // scaled to 512 × 512 and turned grey. #picture-name says which picture is shown and what was
 // done to it on the way in. A refusal changes nothing but the message; of two opens under way,
@@ -19,6 +19,9 @@ const SIDE = 512;
 const HEAD = 1 << 20;
 
 class Refusal extends Error {}
+
+// The ITU-R 601-2 luma of the pixel at `p` of RGBA bytes, in Pillow's integer form.
+const luma = (rgba, p) => (19595 * rgba[p] + 38470 * rgba[p + 1] + 7471 * rgba[p + 2] + 32768) >>> 16;
 
 function refuseAbove(name, width, height) {
   if (width * height > call.maxPixels())
@@ -50,7 +53,7 @@ function greyOf(source, width, height) {
   for (let i = 0; i < SIDE * SIDE; ++i) {
     const p = 4 * i;
     colour ||= rgba[p] !== rgba[p + 1] || rgba[p + 1] !== rgba[p + 2];
-    grey[i] = (19595 * rgba[p] + 38470 * rgba[p + 1] + 7471 * rgba[p + 2] + 32768) >>> 16;
+    grey[i] = luma(rgba, p);
   }
   const steps = [];
   if (transparent)
@@ -125,6 +128,23 @@ async function decodeTga(bytes) {
   }
 }
 
+// A coded stream, or any prefix of one, decoded by the core; a damaged one is refused with the
+// decoder's message.
+async function decodeCoded(bytes) {
+  const refusal = call.codedRead(bytes);
+  if (refusal)
+    throw new Refusal(refusal);
+  const n = call.codedSize();
+  const rgba = new Uint8ClampedArray(heapBytes(call.codedRgba(), 4 * n * n));
+  const bitmap = await createImageBitmap(new ImageData(rgba, n, n), bitmapOptions);
+  try {
+    const { grey, done } = greyOf(bitmap, n, n);
+    return { grey, done: `a ${call.codedWavelet()} coded stream of ${bytes.length} bytes, ${done}` };
+  } finally {
+    bitmap.close();
+  }
+}
+
 // Hands a grey TGA file's bytes to the viewer's picture, then shows it and starts the chart; on
 // refusal returns the desktop's message and keeps everything as it was.
 function openTga(bytes, name) {
@@ -182,6 +202,7 @@ async function openFile(file) {
       return;
     }
     const { grey, done } = kind === 'TGA' ? await decodeTga(bytes)
+      : kind === 'coded' ? await decodeCoded(bytes)
       : kind === 'SVG' ? await decodeSvg(bytes, name) : await decodeByBrowser(bytes, kind, name);
     if (run !== openRun)
       return;
@@ -237,4 +258,4 @@ document.addEventListener('drop', (event) => {
     openFile(event.dataTransfer.files[0]);
 });
 
-module.exports = { openSample, decodeSamples, isSample, shownSample, SIDE };
+module.exports = { openSample, decodeSamples, isSample, shownSample, luma, SIDE };

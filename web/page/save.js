@@ -24,3 +24,5 @@ $('save-png').addEventListener('click', () =>
            `${savedName()}-${$('view').value}.png`, 'image/png'));
 $('save-tga').addEventListener('click', () =>
   download(call.saveTga(), `${savedName()}.tga`, 'image/x-tga'));
+
+module.exports = { download, savedName };

@@ -43,6 +43,7 @@ test('each kind is known from its content and its header read; anything else is 
                  '<svg:svg xmlns:svg="x">'), null],
     ['SVG', utf8('<svg>'), null],
     ['SVG', utf8(' <!----><!DOCTYPE svg><svg\n'), null],
+    ['coded', bytes(0x89, 'OWC', 1, 3, 2, 0, 5, 2, 13, 0), null],
     ['TGA', bytes(0, 0, 3, ...zeros(9), 0, 2, 0, 3, 8, 0x20), [512, 768]],
     ['TGA', bytes(0, 0, 4, ...zeros(9), 0, 2, 0, 3, 8, 0x20), null],
   ];
@@ -52,7 +53,7 @@ test('each kind is known from its content and its header read; anything else is 
   }
   // One byte off a signature, or a text that is not an SVG drawing: TGA.
   const nearMisses = [
-    bytes(0xff, 0xd8, 0xfe), bytes(0xff, 0xd9, 0xff), bytes(0xfe, 0xd8, 0xff), bytes('GIF89b'),
+    bytes(0xff, 0xd8, 0xfe), bytes(0xff, 0xd9, 0xff), bytes(0x89, 'OWD'), bytes(0xfe, 0xd8, 0xff), bytes('GIF89b'),
     bytes('RIFF', 0, 0, 0, 0, 'WEBQ'), bytes('RIFX', 0, 0, 0, 0, 'WEBP'), bytes('BN'),
     avif(12, 'avif'), bytes(0, 0, 0, 20, 'ftyqavif', ...zeros(8)), bytes(0, 0, 0, 8, 'ftypavi'),
     utf8('<html><svg>'), utf8('<svgx>'), utf8('<?xml?><!-- a --><p><svg>'),

@@ -1,0 +1,150 @@
+#include "CodedPicture.h"
+
+#include "Numbers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+int CodedPicture::levelsFor(int n)
+{
+    int levels = 0;
+    while (levels < 5 && codable(n, levels + 1))
+        ++levels;
+    return levels;
+}
+
+bool CodedPicture::parseBudget(const std::string& text, double& bpp)
+{
+    float value = 0.0f;
+    if (!parseFloat(text, value))
+        return false;
+    const double typed = std::strtod(text.c_str(), nullptr);
+    if (!(typed >= kMinBpp && typed <= kMaxBpp))
+        return false;
+    bpp = typed;
+    return true;
+}
+
+std::string CodedPicture::text() const
+{
+    return std::string(waveletName(waveletCoded)) + ":" + shortestDecimal(bpp);
+}
+
+bool CodedPicture::setText(const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    CodingWavelet named;
+    double budget = 0;
+    if (colon == std::string::npos || !parseWavelet(text.substr(0, colon), named) ||
+        !parseBudget(text.substr(colon + 1), budget))
+        return false;
+    setWavelet(named);
+    return setBudget(budget);
+}
+
+void CodedPicture::setPicture(const std::vector<unsigned char>& grey, int n)
+{
+    if (n == side && grey == picture)
+        return;
+    picture = grey;
+    side = n;
+    streamValid = false;
+    decodedValid = false;
+}
+
+void CodedPicture::setWavelet(CodingWavelet wavelet)
+{
+    if (wavelet == waveletCoded)
+        return;
+    waveletCoded = wavelet;
+    streamValid = false;
+    decodedValid = false;
+}
+
+bool CodedPicture::setBudget(double budget)
+{
+    if (!(budget >= kMinBpp && budget <= kMaxBpp))
+        return false;
+    bpp = budget;
+    return true;
+}
+
+const std::vector<unsigned char>& CodedPicture::pictureGreys() const
+{
+    return picture;
+}
+
+CodingWavelet CodedPicture::wavelet() const
+{
+    return waveletCoded;
+}
+
+double CodedPicture::budget() const
+{
+    return bpp;
+}
+
+int CodedPicture::size() const
+{
+    return side;
+}
+
+void CodedPicture::code()
+{
+    if (streamValid)
+        return;
+    stream = encodePicture(picture.data(), side, waveletCoded, levelsFor(side));
+    streamValid = true;
+}
+
+const std::vector<unsigned char>& CodedPicture::wholeStream()
+{
+    code();
+    return stream;
+}
+
+std::size_t CodedPicture::shownBytes()
+{
+    return budgetLength(wholeStream().size(), bpp, side);
+}
+
+std::vector<unsigned char> CodedPicture::shownStream()
+{
+    const std::vector<unsigned char>& whole = wholeStream();
+    return {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(shownBytes())};
+}
+
+double CodedPicture::shownBpp()
+{
+    return side == 0 ? 0 : static_cast<double>(shownBytes()) * 8 / (static_cast<double>(side) * side);
+}
+
+// A prefix decodes again only when its length changed: budgets that allow the same bytes show the
+// same picture.
+void CodedPicture::decode()
+{
+    const std::size_t bytes = shownBytes();
+    if (decodedValid && bytes == decodedBytes)
+        return;
+    DecodedPicture out;
+    // Too few bytes for the header (a picture too small for the budget) settle nothing: mid grey.
+    if (decodePicture(stream.data(), bytes, out).empty())
+        decodedGrey = std::move(out.grey);
+    else
+        decodedGrey.assign(picture.size(), 128);
+    decodedBytes = bytes;
+    decodedValid = true;
+}
+
+const std::vector<unsigned char>& CodedPicture::decoded()
+{
+    decode();
+    return decodedGrey;
+}
+
+double CodedPicture::psnr()
+{
+    decode();
+    return greyPsnr(decodedGrey.data(), picture.data(), picture.size());
+}

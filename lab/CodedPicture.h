@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Codec.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The picture as the wavelet coder gives it back at a budget (the page's Code panel): the whole
+// stream is made once for each picture and wavelet, and a budget takes the stream's first bytes
+// and decodes them, so that moving the budget never encodes again.
+class CodedPicture {
+public:
+    // Budgets a learner may choose, in bits per pixel, and the state a page starts in.
+    static constexpr double kMinBpp = 0.01;
+    static constexpr double kMaxBpp = 8;
+    static constexpr CodingWavelet kFirstWavelet = CodingWavelet::Cdf97;
+    static constexpr double kFirstBpp = 1;
+
+    // The levels the coder uses for an n × n picture: 5, its best for 512 × 512 (docs/performance.md),
+    // fewer when the side has fewer.
+    static int levelsFor(int n);
+    // True, with `bpp` set, when `text` is a number from kMinBpp to kMaxBpp.
+    static bool parseBudget(const std::string& text, double& bpp);
+    // "cdf97:0.5": the wavelet's name and the budget's shortest decimal, as links write them.
+    std::string text() const;
+    // True, with the wavelet and budget set, when `text` reads as text() writes it.
+    bool setText(const std::string& text);
+
+    // The n × n picture's 8-bit greys, top row first; nothing is coded again while they stay equal.
+    void setPicture(const std::vector<unsigned char>& grey, int n);
+    void setWavelet(CodingWavelet wavelet);
+    // False, changing nothing, when `bpp` is not from kMinBpp to kMaxBpp.
+    bool setBudget(double bpp);
+
+    // The picture's greys, as set.
+    const std::vector<unsigned char>& pictureGreys() const;
+    CodingWavelet wavelet() const;
+    double budget() const;
+    int size() const;
+    // The whole stream of the picture with the wavelet (header included), and the prefix the
+    // budget allows, which is what is shown and saved.
+    const std::vector<unsigned char>& wholeStream();
+    std::vector<unsigned char> shownStream();
+    std::size_t shownBytes();
+    // The shown bytes × 8 per pixel.
+    double shownBpp();
+    // The shown stream decoded: size² greys, top row first.
+    const std::vector<unsigned char>& decoded();
+    // PSNR in dB of decoded() against the picture, peak 255; +infinity when they are equal.
+    double psnr();
+
+private:
+    void code();
+    void decode();
+
+    std::vector<unsigned char> picture;
+    int side = 0;
+    CodingWavelet waveletCoded = kFirstWavelet;
+    double bpp = kFirstBpp;
+    std::vector<unsigned char> stream;
+    bool streamValid = false;
+    std::vector<unsigned char> decodedGrey;
+    std::size_t decodedBytes = 0;
+    bool decodedValid = false;
+};

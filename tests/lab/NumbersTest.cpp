@@ -97,6 +97,7 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
     }
     // A refusal quotes at most 40 characters of a cell; a text beyond the cap is not read at all.
     EXPECT_EQ(excerpt(std::string(40, '7')), std::string(40, '7'));
+    EXPECT_EQ(excerpt(std::string(39, '7') + "\xC3\xA9" "7"), std::string(39, '7') + "\xE2\x80\xA6");
     EXPECT_EQ(parseMatrix("1 2 " + std::string(1000, '7') + "x 4\n").message,
               "In row 0, column 2: \"" + std::string(40, '7') + "\xE2\x80\xA6\" is not a number that a 32-bit float holds.");
     EXPECT_EQ(parseMatrix(std::string(matrixCharacterCap, ' ')).message.rfind("In row 0, column 0", 0), 0u);

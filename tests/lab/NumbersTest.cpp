@@ -87,6 +87,7 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
         {"1,5 2 3 4\n", "In row 0, column 4"},
         {"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15\n", "In row 0, column 8: the first row has 15"},
         {"1 2 nan 4\n", "In row 0, column 2"},
+        {"1 2 0x10 4\n", "In row 0, column 2"},
         {"1,,2,3,4\n", "In row 0, column 1: the cell is empty."},
         {"1\t2\t3\t4\n5\t6\t7\t\n", "In row 1, column 3: the cell is empty."},
     };

@@ -128,12 +128,6 @@ bool Command::valid() const
     return false;
 }
 
-bool Command::operator==(const Command& other) const
-{
-    return kind == other.kind && key == other.key && number == other.number && soft == other.soft &&
-           row == other.row && column == other.column && normalization == other.normalization;
-}
-
 bool parseCommand(const std::string& text, Command& command)
 {
     if (text.size() == 1) {

@@ -44,7 +44,6 @@ struct Command {
     // percent and scale in range, the value and epsilon finite, epsilon not negative, the cell not
     // before the first).
     bool valid() const;
-    bool operator==(const Command& other) const;
 };
 
 // The command written in `text`, or false when the text is none.

@@ -159,6 +159,18 @@ TEST(Compression, ThresholdHardAndSoft)
               0u);
     EXPECT_NE(reductionText(made).find(": 46.83 %.\nOnly in the orthonormal mode"), std::string::npos)
         << reductionText(made);
+    // A threshold that leaves nothing: the ratio has no finite value, unless nothing was there.
+    const float one[] = {3.0f};
+    const float zero[] = {0.0f};
+    made.count = 1;
+    measureReduction(one, zero, 1, made);
+    EXPECT_NE(reductionText(made).find("\nNot 0 before : after = 1 : \xE2\x88\x9E.\n"), std::string::npos)
+        << reductionText(made);
+    measureReduction(zero, zero, 1, made);
+    EXPECT_NE(reductionText(made).find("\nNot 0 before : after = 1 : 1.00.\nEnergy kept (sum of squares "
+                                       "after / before): 100.00 %."),
+              std::string::npos)
+        << reductionText(made);
 }
 
 } // namespace

@@ -15,7 +15,7 @@
 TEST(Link, ReadsWhatItWritesListsWhatItIgnoresAndKeepsToItsCaps)
 {
     const Link link = parseLink("#sample=scene&do=N,F,B*3,keep:5.0,R,keep:100,x,keep:0,keep:101,B*0,b*x,scale:0,"
-                                "set:1:2,norm:orthonormal,thresh:soft:0.50,thresh:hard:-1"
+                                "set:soft:2,norm:orthonormal,thresh:soft:0.50,thresh:hard:-1"
                                 "&signed=1&view=difference&colour=red&sample=junk");
     EXPECT_EQ(link.sample, "scene");
     EXPECT_EQ(link.commands, (std::vector<std::string>{"N", "F", "B", "B", "B", "keep:5", "R", "keep:100",
@@ -23,7 +23,7 @@ TEST(Link, ReadsWhatItWritesListsWhatItIgnoresAndKeepsToItsCaps)
     EXPECT_TRUE(link.signedView);
     EXPECT_EQ(link.view, "difference");
     EXPECT_EQ(link.ignored, (std::vector<std::string>{"do: x", "do: keep:0", "do: keep:101", "do: B*0",
-                                                      "do: b*x", "do: scale:0", "do: set:1:2",
+                                                      "do: b*x", "do: scale:0", "do: set:soft:2",
                                                       "do: thresh:hard:-1", "colour=red", "sample=junk"}));
     EXPECT_EQ(formatLink(link), "sample=scene&do=N,F,B*3,keep:5,R,keep:100,norm:orthonormal,thresh:soft:0.5"
                                 "&signed=1&view=difference");
@@ -76,6 +76,7 @@ TEST(Views, DifferenceAndKeptFollowTheirDefinitions)
     std::vector<unsigned char> rgba;
     session.render(View::kept, false, rgba);
     EXPECT_EQ(std::count(rgba.begin(), rgba.end(), 255), static_cast<long>(3 * kept.kept + n * n));
+    EXPECT_EQ(std::count(rgba.begin(), rgba.end(), 0), static_cast<long>(3 * (n * n - kept.kept)));
     // The passes that keep was made on are no longer in effect: all black.
     session.key('r');
     EXPECT_FALSE(session.keptViewShows());

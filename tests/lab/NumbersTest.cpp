@@ -85,7 +85,9 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
         {"1 2 3 4\n5 6 7 8\n", "In row 2, column 0"},
         {"1 2 3 4\n5 6 7 8\n1 2 3 4\n5 6 7 8\n9 9 9 9\n", "In row 4, column 0"},
         {"1,5 2 3 4\n", "In row 0, column 4"},
+        {"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15\n", "In row 0, column 8: the first row has 15"},
         {"1 2 nan 4\n", "In row 0, column 2"},
+        {"1 2 0x10 4\n", "In row 0, column 2"},
         {"1,,2,3,4\n", "In row 0, column 1: the cell is empty."},
         {"1\t2\t3\t4\n5\t6\t7\t\n", "In row 1, column 3: the cell is empty."},
     };
@@ -96,6 +98,7 @@ TEST(Numbers, MatrixReadBackOrRefusedAtTheFirstBadCell)
     }
     // A refusal quotes at most 40 characters of a cell; a text beyond the cap is not read at all.
     EXPECT_EQ(excerpt(std::string(40, '7')), std::string(40, '7'));
+    EXPECT_EQ(excerpt(std::string(39, '7') + "\xC3\xA9" "7"), std::string(39, '7') + "\xE2\x80\xA6");
     EXPECT_EQ(parseMatrix("1 2 " + std::string(1000, '7') + "x 4\n").message,
               "In row 0, column 2: \"" + std::string(40, '7') + "\xE2\x80\xA6\" is not a number that a 32-bit float holds.");
     EXPECT_EQ(parseMatrix(std::string(matrixCharacterCap, ' ')).message.rfind("In row 0, column 0", 0), 0u);
@@ -114,6 +117,8 @@ TEST(Numbers, MatlabAndNumpyMatricesReadAndExportsReadBack)
     EXPECT_EQ(matlab.values, numpy.values);
     EXPECT_EQ(matlab.values[4], 5.0f);
     EXPECT_EQ(matlab.values[15], -16.0f);
+    // Brackets inside a row join its pieces, as MATLAB does; only ';' and "]," end a row.
+    EXPECT_EQ(parseMatrix("[[1 2] [3 4]; 5 6 7 8\n9 10 11 12; 13 14 15 -16]").values, matlab.values);
     EXPECT_EQ(parseMatrix("[1 2 3 4; 5 6 7]").message.rfind("In row 1, column 3: the row has only 3", 0), 0u);
 
     const float small[] = {1.0f, -0.5f, 0.1f, 1e21f};

@@ -56,6 +56,9 @@ TEST(PassMatrix, EachPassIsItsMatrixTimesEveryLineItCovers)
     EXPECT_EQ(passMatrixText(passMatrix(plain)), "0.5 0.5 0 0\n0 0 0.5 0.5\n0.5 -0.5 0 0\n0 0 0.5 -0.5\n");
     EXPECT_EQ(passCaption(plain), "The latest pass, along the columns (plain): the first 4 entries x of each "
                                   "of columns 0 to 1 become W x, W this 4 × 4 matrix.");
+    EXPECT_EQ(passCaption({Direction::rows, true, 2, 1, Normalization::orthonormal}),
+              "The latest pass, along the rows (orthonormal): the first 2 entries x of each of row 0 become W x, "
+              "W this 2 × 2 matrix.");
     // s = √4 = 2 for a pass of length 8: details ±1/4.
     EXPECT_EQ(passMatrixText(passMatrix({Direction::rows, true, 8, 8, Normalization::normalized})).substr(80),
               "0.25 -0.25 0 0 0 0 0 0\n0 0 0.25 -0.25 0 0 0 0\n0 0 0 0 0.25 -0.25 0 0\n0 0 0 0 0 0 0.25 -0.25\n");

@@ -68,6 +68,17 @@ function model(keys, input) {
   return run.stdout;
 }
 
+// One of the model's keys made through the page: O chooses orthonormal in #normalization (the
+// keys then go back to the page), any other letter is pressed.
+async function modelKey(key, page = session.page) {
+  if (key === 'O') {
+    await page.selectOption('#normalization', 'orthonormal');
+    await page.evaluate(() => document.activeElement.blur());
+  } else {
+    await page.keyboard.press(key);
+  }
+}
+
 async function assertShows(expected, what, page = session.page) {
   assert.strictEqual(await text(page, 'status'), expected.status, `${what}: status line`);
   assert.ok((await coefficients(page)).equals(expected.coefficients), `${what}: coefficients`);
@@ -139,4 +150,4 @@ const chartDone = () => session.page.waitForSelector('#chart[data-state="done"]'
 
 module.exports = { ...driver, session, page: standIn('page'), browser: standIn('browser'),
                    sample, picture, floats, native, labTool,
-                   model, assertShows, state, start, byHand, open, drop, chartDone };
+                   model, modelKey, assertShows, state, start, byHand, open, drop, chartDone };

@@ -3,8 +3,8 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { N, page, sample, picture, floats, native, model, assertShows, state, start, byHand, open,
-        text, coefficients } = require('./page_session');
+const { N, page, sample, picture, floats, native, model, modelKey, assertShows, state, start,
+        byHand, open, text, coefficients } = require('./page_session');
 
 // The test card's desktop status line and coefficients after `keys`.
 const expect = (keys, what) =>
@@ -145,12 +145,7 @@ test('orthonormal passes on an opened picture: bit for bit the model after rando
   const statusWord = { plain: 'Un-Normalized', normalized: 'Normalized', orthonormal: 'Orthonormal' };
   let normalization = 'plain';
   for (let i = 0; i < keys.length; ++i) {
-    if (keys[i] === 'O') {
-      await page.selectOption('#normalization', 'orthonormal');
-      await page.evaluate(() => document.activeElement.blur());
-    } else {
-      await page.keyboard.press(keys[i]);
-    }
+    await modelKey(keys[i]);
     const done = keys.slice(0, i + 1);
     const want = expected.subarray(4 * N * N * i, 4 * N * N * (i + 1));
     assert.ok((await coefficients(page)).equals(want), `coefficients after "${done}"`);

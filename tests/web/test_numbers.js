@@ -3,7 +3,7 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { page, model, state, start, text, coefficients, floats } = require('./page_session');
+const { page, model, modelKey, state, start, text, coefficients, floats } = require('./page_session');
 
 test('numbers mode: every cell the transform of its matrix, bit for bit; edits, pasting, undo',
      async () => {
@@ -20,12 +20,7 @@ test('numbers mode: every cell the transform of its matrix, bit for bit; edits, 
   const keys = 'fNffSfBRnFrOfFsrN';
   const expected = model(keys, start8);
   for (let i = 0; i < keys.length; ++i) {
-    if (keys[i] === 'O') {
-      await page.selectOption('#normalization', 'orthonormal');
-      await page.evaluate(() => document.activeElement.blur());
-    } else {
-      await page.keyboard.press(keys[i]);
-    }
+    await modelKey(keys[i]);
     const grid = await cells();
     const want = expected.subarray(4 * 64 * i, 4 * 64 * (i + 1));
     assert.ok(Buffer.from(asFloats(grid).buffer).equals(want), `cells after "${keys.slice(0, i + 1)}"`);

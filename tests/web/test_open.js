@@ -159,6 +159,12 @@ test('the Code panel: a budget is a ceiling; its stream saved opens bit for bit,
     const [said, seen] = [Number(against[`${name}Psnr`]), psnr(await grey(name), opened)];
     assert.ok(said === seen || Math.abs(said - seen) < 1e-9, `${name}: PSNR ${said}, shown ${seen}`);
   }
+  // Side by side in #compare, each picture is its coder's view.
+  const sideBySide = await page.$$eval('#compare canvas', (canvases) => canvases.map((canvas) =>
+    Array.from(canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data)
+      .filter((_, i) => i % 4 === 0)));
+  for (const [index, name] of ['coded', 'jpeg', 'webp'].entries())
+    assert.ok(Buffer.from(sideBySide[index]).equals(await grey(name)), `#compare shows ${name}`);
   await page.fill('#code-bpp-slider', '0.37');
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-coded')]);
   const saved = picture('saved.stream');

@@ -17,16 +17,21 @@ const png = { opening: -1, bytes: null };
 // The picture as opened on a canvas of its own, for the browser's coders; made once a picture.
 const drawn = { opening: -1, canvas: null };
 
+// Draws the view named `view` (not signed) on `canvas`, which takes the picture's size.
+function drawView(canvas, view) {
+  const n = call.size();
+  canvas.width = n;
+  canvas.height = n;
+  const image = new ImageData(n, n);
+  image.data.set(heapBytes(call.renderView(vocabulary().views.indexOf(view), 0), 4 * n * n));
+  canvas.getContext('2d').putImageData(image, 0, 0);
+}
+
 function pictureCanvas() {
   const opening = call.openings();
   if (drawn.opening !== opening) {
-    const n = call.size();
     const canvas = document.createElement('canvas');
-    canvas.width = n;
-    canvas.height = n;
-    const image = new ImageData(n, n);
-    image.data.set(heapBytes(call.renderView(vocabulary().views.indexOf('opened'), 0), 4 * n * n));
-    canvas.getContext('2d').putImageData(image, 0, 0);
+    drawView(canvas, 'opened');
     Object.assign(drawn, { opening, canvas });
   }
   return drawn.canvas;
@@ -147,6 +152,10 @@ async function compare(bytes) {
     showComparedCell(1, index + 1, made ? found.quality.toFixed(3) : '');
     showComparedCell(2, index + 1, made ? psnrCell(psnr) : '');
   }
+  // The pictures side by side, at the same bytes.
+  const pictures = table.querySelectorAll('canvas');
+  for (const [index, view] of ['coded', ...BROWSER_CODERS.map(({ name }) => name)].entries())
+    drawView(pictures[index], view);
   table.dataset.state = 'done';
   if (BROWSER_CODERS.some(({ name }) => name === $('view').value))
     update();

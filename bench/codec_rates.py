@@ -8,8 +8,9 @@ BENCH_BINARY is orlinde_codec_bench (cmake -DORLINDE_BUILD_BENCH=ON, target orli
 Pictures are anything Pillow opens; each is turned grey and, when not 512 x 512, cut to its centre
 square and scaled to 512 x 512 (Lanczos). Without pictures: the bundled samples/*.tga and the
 photographs camera.png, astronaut.png and coffee.png of Debian's python3-skimage, from its data folder
-(/usr/lib/python3/dist-packages/skimage/data, or where SKIMAGE_DATA says: `apt-get download
-python3-skimage && dpkg-deb -x python3-skimage_*.deb DIR` gives DIR/usr/lib/.../skimage/data).
+(/usr/lib/python3/dist-packages/skimage/data, or where SKIMAGE_DATA says); when neither has them,
+the package's archive is fetched and unpacked without installing it (`apt-get download
+python3-skimage && dpkg-deb -x python3-skimage_*.deb /tmp/skimage`), once: later runs find them there.
 
 For each rate r, the budget is B = r x 512 x 512 / 8 bytes; ours is the prefix of the stream that
 fits (header included); OpenJPEG is the largest codestream (.j2k, no JP2 box) of at most B bytes
@@ -33,8 +34,28 @@ LEVELS = 5
 RATES = (0.25, 0.5, 1.0)
 TIMING_BPP = 2.0
 SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SKIMAGE = os.environ.get("SKIMAGE_DATA", "/usr/lib/python3/dist-packages/skimage/data")
+INSTALLED = "/usr/lib/python3/dist-packages/skimage/data"
+SKIMAGE = os.environ.get("SKIMAGE_DATA", INSTALLED)
 PHOTOS = ("camera.png", "astronaut.png", "coffee.png")
+UNPACKED = os.path.join(tempfile.gettempdir(), "skimage")
+
+
+def photographs():
+    """The paths of PHOTOS, from the package's archive, fetched and unpacked when no folder has them."""
+    unpacked = UNPACKED + INSTALLED
+    for folder in (SKIMAGE, unpacked):
+        if all(os.path.exists(os.path.join(folder, name)) for name in PHOTOS):
+            return [os.path.join(folder, name) for name in PHOTOS]
+    with tempfile.TemporaryDirectory() as download:
+        subprocess.run(["apt-get", "download", "python3-skimage"], cwd=download, check=True)
+        archive, = glob.glob(os.path.join(download, "python3-skimage_*.deb"))
+        subprocess.run(["dpkg-deb", "-x", archive, UNPACKED], check=True)
+    return [os.path.join(unpacked, name) for name in PHOTOS]
+
+
+def budget(rate):
+    """The bytes that `rate` bits per pixel allow a 512 x 512 picture."""
+    return int(rate * N * N / 8)
 
 
 def grey_square(path):
@@ -99,8 +120,7 @@ def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
     binary = sys.argv[1]
-    pictures = sys.argv[2:] or sorted(glob.glob(os.path.join(SOURCE, "samples", "*.tga"))) + [
-        os.path.join(SKIMAGE, name) for name in PHOTOS if os.path.exists(os.path.join(SKIMAGE, name))]
+    pictures = sys.argv[2:] or sorted(glob.glob(os.path.join(SOURCE, "samples", "*.tga"))) + photographs()
     print("| picture | bpp | Haar | CDF 5/3 | CDF 9/7 | OpenJPEG 9/7 | libjpeg (q) | 9/7 − OpenJPEG | 9/7 − libjpeg |")
     print("|---|---|---|---|---|---|---|---|---|")
     timings = []
@@ -115,9 +135,8 @@ def main():
                     wavelet, bpp, length, value = line.split()
                     ours[wavelet, float(bpp)] = (int(length), float(value))
             for rate in RATES:
-                budget = int(rate * N * N / 8)
-                j2k_bytes, j2k = openjpeg(grey, budget)
-                jpeg = libjpeg(grey, budget)
+                j2k_bytes, j2k = openjpeg(grey, budget(rate))
+                jpeg = libjpeg(grey, budget(rate))
                 cdf97 = ours["cdf97", rate][1]
                 jpeg_cell, jpeg_gain = "none fits", ""
                 if jpeg:

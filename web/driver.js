@@ -5,6 +5,8 @@ const { pathToFileURL } = require('url');
 const { chromium } = require('playwright-core');
 
 const N = 512;
+// The window the pages open in, unless a caller asks for another.
+const VIEWPORT = { width: 960, height: 640 };
 
 // Opens the page in a new tab of `browser`; `options` are the tab's (viewport, isMobile, …);
 // `fragment`, when given, is the address's part after '#'.
@@ -19,12 +21,14 @@ async function loadPage(browser, pagePath, options, fragment = '') {
   return page;
 }
 
-async function openPage(pagePath, viewport = { width: 960, height: 640 }, device = {}) {
-  const browser = await chromium.launch({
-    executablePath: process.env.ORLINDE_CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
+const launch = () => chromium.launch({
+  executablePath: process.env.ORLINDE_CHROMIUM || '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+         '--disable-component-update', '--disable-sync', '--no-first-run'],
+});
+
+async function openPage(pagePath, viewport = VIEWPORT, device = {}) {
+  const browser = await launch();
   return { browser, page: await loadPage(browser, pagePath, { viewport, ...device }) };
 }
 
@@ -48,7 +52,7 @@ async function coefficients(page) {
 
 const text = (page, id) => page.locator(`#${id}`).textContent();
 
-module.exports = { N, openPage, loadPage, canvasGrey, coefficients, text };
+module.exports = { N, VIEWPORT, launch, openPage, loadPage, canvasGrey, coefficients, text };
 
 // node driver.js PAGE OUT KEYS...: types each group of KEYS into the page in turn and writes the
 // canvas's grey bytes after each, top row first, one after another to OUT.

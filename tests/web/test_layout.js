@@ -3,7 +3,7 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { N, page, browser, start, text, loadPage } = require('./page_session');
+const { N, VIEWPORT, page, browser, start, text, loadPage } = require('./page_session');
 
 test('every control says what it does, F and f apart, every text at 4.5:1 or more', async () => {
   await start('testcard', '');
@@ -92,52 +92,54 @@ test('in numbers mode neither the grid nor a control moves as the sentences unde
     '.controls input, .controls textarea')]
     .filter((e) => !e.closest('#grid table') && e.getClientRects().length > 0)
     .map((e) => `${e.id || e.textContent} ${JSON.stringify(e.getBoundingClientRect())}`));
-  for (const [width, height] of [[1280, 800], [1366, 768], [1920, 1080]]) {
-    await page.setViewportSize({ width, height });
-    await page.click('#reset');
-    await page.locator('#grid').focus();
-    const first = await boxes();
-    const sentences = new Set();
-    // Half a level, the other arrangement, the passes no longer undoing each other, and back.
-    for (const key of 'fSfrNRfFRr') {
-      await page.keyboard.press(key);
-      sentences.add(await text(page, 'where') + await text(page, 'warning'));
-      assert.deepStrictEqual(await boxes(), first, `${width} × ${height}, after ${key}`);
-    }
-    assert.ok(sentences.size >= 5, `${width} × ${height}: the sentences changed`);
+  // The narrowest of the usual desktop screens, where a longer sentence wraps first.
+  await page.setViewportSize({ width: 1280, height: 800 });
+  await page.click('#reset');
+  await page.locator('#grid').focus();
+  const first = await boxes();
+  const sentences = new Set();
+  // Half a level, the other arrangement, the passes no longer undoing each other, and back.
+  for (const key of 'fSfrNRfFRr') {
+    await page.keyboard.press(key);
+    sentences.add(await text(page, 'where') + await text(page, 'warning'));
+    assert.deepStrictEqual(await boxes(), first, `after ${key}`);
   }
-  await page.setViewportSize({ width: 960, height: 640 });
+  assert.ok(sentences.size >= 5, 'the sentences changed');
+  await page.setViewportSize(VIEWPORT);
   await page.selectOption('#mode', 'picture');
 });
 
 test('a phone shows the picture, scaled, and the step buttons together', async () => {
-  for (const [width, height, isMobile] of [[390, 844, true], [844, 390, true], [560, 640, false]]) {
-    const phone = await loadPage(browser, process.env.ORLINDE_WEB_PAGE,
-                                 { viewport: { width, height }, isMobile, hasTouch: isMobile });
-    const seen = await phone.evaluate(() => {
-      const box = (e) => document.querySelector(e).getBoundingClientRect();
-      const inView = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth &&
-                            r.bottom <= innerHeight;
-      const status = document.getElementById('status');
-      return { scrolls: document.documentElement.scrollWidth > innerWidth,
-               side: box('#picture').width,
-               together: ['#status', '#picture', '#keys'].every((e) => inView(box(e))),
-               statusLines: Math.round(status.getBoundingClientRect().height /
-                                       parseFloat(getComputedStyle(status).lineHeight)) };
-    });
-    const what = `${width} × ${height}: ${JSON.stringify(seen)}`;
-    if (!isMobile) {
-      assert.strictEqual(seen.side, N, `one to one: ${what}`);
-      await phone.context().close();
-      continue;
-    }
-    assert.ok(!seen.scrolls && seen.together && seen.side < N, what);
+  const seen = (tab) => tab.evaluate(() => {
+    const box = (e) => document.querySelector(e).getBoundingClientRect();
+    const inView = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth &&
+                          r.bottom <= innerHeight;
+    const status = document.getElementById('status');
+    return { scrolls: document.documentElement.scrollWidth > innerWidth,
+             side: box('#picture').width,
+             together: ['#status', '#picture', '#keys'].every((e) => inView(box(e))),
+             statusLines: Math.round(status.getBoundingClientRect().height /
+                                     parseFloat(getComputedStyle(status).lineHeight)) };
+  });
+  // A narrow window that is no phone shows the picture one to one.
+  await page.setViewportSize({ width: 560, height: 640 });
+  assert.strictEqual((await seen(page)).side, N, 'one to one at 560 × 640');
+  await page.setViewportSize(VIEWPORT);
+  // A phone held upright, then turned on its side.
+  const phone = await loadPage(browser, process.env.ORLINDE_WEB_PAGE,
+                               { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true });
+  for (const [width, height] of [[390, 844], [844, 390]]) {
+    await phone.setViewportSize({ width, height });
+    await phone.selectOption('#mode', 'picture');
+    const shown = await seen(phone);
+    const what = `${width} × ${height}: ${JSON.stringify(shown)}`;
+    assert.ok(!shown.scrolls && shown.together && shown.side < N, what);
     if (width === 390) {
-      assert.ok(seen.statusLines > 1, `the status line wraps: ${what}`);
+      assert.ok(shown.statusLines > 1, `the status line wraps: ${what}`);
       // A tap reads the entry under the finger through the picture's scaling.
       await phone.tap('#picture', { position: { x: 200, y: 100 } });
-      const [row, column] = [N - 1 - Math.floor(100 * N / seen.side),
-                             Math.floor(200 * N / seen.side)];
+      const [row, column] = [N - 1 - Math.floor(100 * N / shown.side),
+                             Math.floor(200 * N / shown.side)];
       assert.match(await text(phone, 'readout'), new RegExp(`^row ${row}, column ${column}: `));
       // The tools used most right under the step buttons, in reach; every control big enough
       // for a finger (a checkbox, or its label).
@@ -170,6 +172,6 @@ test('a phone shows the picture, scaled, and the step buttons together', async (
                scrolls: document.documentElement.scrollWidth > innerWidth };
     });
     assert.deepStrictEqual(grid, { keys: true, cut: 0, scrolls: false }, `numbers mode, ${what}`);
-    await phone.context().close();
   }
+  await phone.context().close();
 });

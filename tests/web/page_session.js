@@ -107,7 +107,7 @@ const shown = (page, canvas = true) => page.evaluate(`(() => {
           ...(${canvas} ? [digest(orlinde.canvas())] : [])];
 })()`);
 
-// Whether the page's coefficients are `bytes`, without reading them out.
+// Asserts that the page's coefficients are `bytes`, without reading them out.
 async function assertCoefficients(bytes, what, page = session.page) {
   assert.strictEqual((await shown(page, false))[1], digestOf(bytes), `${what}: coefficients`);
 }
@@ -186,5 +186,5 @@ const chartDone = () => session.page.waitForSelector('#chart[data-state="done"]'
 
 module.exports = { ...driver, session, page: standIn('page'), browser: standIn('browser'),
                    sample, picture, floats, native, labTool, model, modelKey, digest, digestOf,
-                   assertCoefficients,
-                   assertShows, state, waitForCoefficients, start, byHand, open, drop, chartDone };
+                   assertCoefficients, assertShows, state, waitForCoefficients, start, byHand, open,
+                   drop, chartDone };

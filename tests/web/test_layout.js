@@ -127,7 +127,8 @@ test('a phone shows the picture, scaled, and the step buttons together', async (
   await page.setViewportSize(VIEWPORT);
   // A phone held upright, then turned on its side.
   const phone = await loadPage(browser, process.env.ORLINDE_WEB_PAGE,
-                               { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true });
+                               { viewport: { width: 390, height: 844 }, isMobile: true,
+                                 hasTouch: true });
   for (const [width, height] of [[390, 844], [844, 390]]) {
     await phone.setViewportSize({ width, height });
     await phone.selectOption('#mode', 'picture');

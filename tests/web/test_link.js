@@ -18,7 +18,8 @@ test('a link naming no sample the page has, or none, replays on the test card an
   // The same on the open page, with no sample named, and while another shows.
   await start('scene', '');
   await page.evaluate(() => { location.hash = 'do=f,B'; });
-  await page.waitForFunction(() => /test card/.test(document.getElementById('message').textContent));
+  await page.waitForFunction(() =>
+    /test card/.test(document.getElementById('message').textContent));
   await assertShows(native(sample('testcard'), 'fB'), 'do=f,B');
 });
 

@@ -35,25 +35,16 @@ async function openPage(pagePath, viewport = VIEWPORT, device = {}) {
 // The canvas as N × N grey bytes, top row first; throws if any pixel is not grey and opaque. The
 // greys are picked out in the page: a quarter of the bytes to carry.
 async function canvasGrey(page) {
-  const { grey, bad } = await page.evaluate(() => {
+  return Buffer.from(await page.evaluate(() => {
     const rgba = atob(window.orlinde.canvas());
-    const greys = new Uint8Array(rgba.length / 4);
-    for (let i = 0; i < greys.length; ++i) {
-      const r = rgba.charCodeAt(4 * i);
-      if (rgba.charCodeAt(4 * i + 1) !== r || rgba.charCodeAt(4 * i + 2) !== r ||
-          rgba.charCodeAt(4 * i + 3) !== 255)
-        return { bad: `canvas pixel ${i} is not opaque grey: ` +
-                      `${[...rgba.substr(4 * i, 4)].map((c) => c.charCodeAt(0))}` };
-      greys[i] = r;
+    let greys = '';
+    for (let i = 0; i < rgba.length; i += 4) {
+      if (rgba[i + 1] !== rgba[i] || rgba[i + 2] !== rgba[i] || rgba.charCodeAt(i + 3) !== 255)
+        throw new Error(`canvas pixel ${i / 4} is not opaque grey`);
+      greys += rgba[i];
     }
-    let text = '';
-    for (let i = 0; i < greys.length; i += 0x8000)
-      text += String.fromCharCode.apply(null, greys.subarray(i, i + 0x8000));
-    return { grey: btoa(text) };
-  });
-  if (bad)
-    throw new Error(bad);
-  return Buffer.from(grey, 'base64');
+    return btoa(greys);
+  }), 'base64');
 }
 
 // The page's coefficient array as the bytes of its 32-bit floats, row 0 (the bottom) first.

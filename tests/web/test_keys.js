@@ -3,7 +3,7 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { N, page, sample, picture, floats, native, model, modelKey, assertCoefficients, assertShows,
+const { N, page, sample, picture, floats, native, model, modelKey, assertShows,
         state, start, byHand, open, text, coefficients } = require('./page_session');
 
 // The test card's desktop status line and coefficients after `keys`.
@@ -150,8 +150,8 @@ test('orthonormal passes on an opened picture: bit for bit the model after rando
   for (let i = 0; i < keys.length; ++i) {
     await modelKey(keys[i]);
     const done = keys.slice(0, i + 1);
-    await assertCoefficients(expected.subarray(4 * N * N * i, 4 * N * N * (i + 1)),
-                             `after "${done}"`);
+    await assertShows({ coefficients: expected.subarray(4 * N * N * i, 4 * N * N * (i + 1)) },
+                      `after "${done}"`);
     if (keys[i] === 'O')
       normalization = 'orthonormal';
     else if (keys[i] === 'N')

@@ -8,6 +8,11 @@ const { session, page, sample, picture, native, assertShows, state, waitForCoeff
 
 // Written to the address at once.
 const link = () => page.evaluate(() => orlinde.link());
+// The fragment changed to `fragment`, the address written for the state shown first.
+const replay = async (fragment) => {
+  await link();
+  await page.evaluate((to) => { location.hash = to; }, fragment);
+};
 // The page opens with a link that names a sample it does not have: the replay as the page starts.
 // The other links are replayed as the fragment changes, which runs the same replay.
 session.fragment = 'sample=junk&do=f,B';
@@ -18,7 +23,7 @@ test('a link naming no sample the page has, or none, replays on the test card an
   assert.match(await text(page, 'message'), /test card/);
   // The same on the open page, with no sample named, and while another shows.
   await start('scene', '');
-  await page.evaluate(() => { location.hash = 'do=f,B'; });
+  await replay('do=f,B');
   await page.waitForFunction(() =>
     /test card/.test(document.getElementById('message').textContent));
   await assertShows(native(sample('testcard'), 'fB'), 'do=f,B');
@@ -43,8 +48,7 @@ test('the link replays the state bit for bit when the fragment changes',
   await page.uncheck('#signed');
   await page.selectOption('#view', 'coefficients');
   await start('testcard', '');
-  await link();
-  await page.evaluate((fragment) => { location.hash = fragment; }, hash.slice(1));
+  await replay(hash.slice(1));
   await page.waitForFunction(() => document.getElementById('signed').checked);
   assert.deepStrictEqual([...await state(), await page.inputValue('#view'),
                           await page.evaluate(() => location.hash)],
@@ -61,7 +65,7 @@ test('the link replays the state bit for bit when the fragment changes',
   assert.strictEqual(await link(), '#sample=testcard&do=N,F');
   assert.strictEqual(await page.evaluate(() => history.length), entries);
   // A fragment changed on the open page replays; what makes no sense is named and ignored.
-  await page.evaluate(() => { location.hash = 'sample=scene&do=S,F,zap,keep:5&view=sideways'; });
+  await replay('sample=scene&do=S,F,zap,keep:5&view=sideways');
   await page.waitForFunction(() => /“do: zap”.*view=sideways/
     .test(document.getElementById('message').textContent));
   const want = await state();
@@ -88,8 +92,7 @@ test('the link replays the state bit for bit when the fragment changes',
   const numbers = (await state())[1];
   // Another matrix first, so that only the replay brings this one back.
   await page.selectOption('#grid-size', '8');
-  await link();
-  await page.evaluate((fragment) => { location.hash = fragment; }, numbersLink.slice(1));
+  await replay(numbersLink.slice(1));
   await waitForCoefficients(page, numbers);
   await page.selectOption('#mode', 'picture');
 });

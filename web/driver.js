@@ -5,6 +5,8 @@ const { pathToFileURL } = require('url');
 const { chromium } = require('playwright-core');
 
 const N = 512;
+// The window the pages open in, unless a caller asks for another.
+const VIEWPORT = { width: 960, height: 640 };
 
 // Opens the page in a new tab of `browser`; `options` are the tab's (viewport, isMobile, …);
 // `fragment`, when given, is the address's part after '#'.
@@ -19,26 +21,30 @@ async function loadPage(browser, pagePath, options, fragment = '') {
   return page;
 }
 
-async function openPage(pagePath, viewport = { width: 960, height: 640 }, device = {}) {
-  const browser = await chromium.launch({
-    executablePath: process.env.ORLINDE_CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
+const launch = () => chromium.launch({
+  executablePath: process.env.ORLINDE_CHROMIUM || '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+         '--disable-component-update', '--disable-sync', '--no-first-run'],
+});
+
+async function openPage(pagePath, viewport = VIEWPORT, device = {}) {
+  const browser = await launch();
   return { browser, page: await loadPage(browser, pagePath, { viewport, ...device }) };
 }
 
-// The canvas as N × N grey bytes, top row first; throws if any pixel is not grey and opaque.
+// The canvas as N × N grey bytes, top row first; throws if any pixel is not grey and opaque. The
+// greys are picked out in the page: a quarter of the bytes to carry.
 async function canvasGrey(page) {
-  const rgba = Buffer.from(await page.evaluate(() => window.orlinde.canvas()), 'base64');
-  const grey = Buffer.alloc(N * N);
-  for (let i = 0; i < N * N; ++i) {
-    const [r, g, b, a] = rgba.subarray(4 * i, 4 * i + 4);
-    if (r !== g || g !== b || a !== 255)
-      throw new Error(`canvas pixel ${i} is not opaque grey: ${[r, g, b, a]}`);
-    grey[i] = r;
-  }
-  return grey;
+  return Buffer.from(await page.evaluate(() => {
+    const rgba = atob(window.orlinde.canvas());
+    let greys = '';
+    for (let i = 0; i < rgba.length; i += 4) {
+      if (rgba[i + 1] !== rgba[i] || rgba[i + 2] !== rgba[i] || rgba.charCodeAt(i + 3) !== 255)
+        throw new Error(`canvas pixel ${i / 4} is not opaque grey`);
+      greys += rgba[i];
+    }
+    return btoa(greys);
+  }), 'base64');
 }
 
 // The page's coefficient array as the bytes of its 32-bit floats, row 0 (the bottom) first.
@@ -48,7 +54,7 @@ async function coefficients(page) {
 
 const text = (page, id) => page.locator(`#${id}`).textContent();
 
-module.exports = { N, openPage, loadPage, canvasGrey, coefficients, text };
+module.exports = { N, VIEWPORT, launch, openPage, loadPage, canvasGrey, coefficients, text };
 
 // node driver.js PAGE OUT KEYS...: types each group of KEYS into the page in turn and writes the
 // canvas's grey bytes after each, top row first, one after another to OUT.

@@ -1,23 +1,28 @@
 // What the page's browser tests share: each test file opens the page afresh from disk in headless
 // chromium and holds it to the desktop viewer's own logic (viewer_replay, a native build of it),
 // to lab_tool's numbers and to the independent model of a matrix's transform (lab_model.py).
+// Arrays are compared by digest, made where they are: a 512 × 512 array read out of the page costs
+// a quarter of a second, its digest in the page a few milliseconds.
 'use strict';
 const assert = require('assert');
 const { execFileSync, spawnSync } = require('child_process');
-const { createHash } = require('crypto');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { after, before } = require('node:test');
 const driver = require('../../web/driver');
 
-const { N, canvasGrey, coefficients, text } = driver;
-// The browser and its page, set before the file's tests run.
-const session = {};
+const { N } = driver;
+// The browser and its page, set before the file's tests run; a file may set `fragment` first, the
+// address's part after '#' that its page opens with.
+const session = { fragment: '' };
 let work = null;
 
 before(async () => {
-  Object.assign(session, await driver.openPage(process.env.ORLINDE_WEB_PAGE));
+  session.browser = await driver.launch();
+  // Read once the browser is up, when the file's own top level has run.
+  session.page = await driver.loadPage(session.browser, process.env.ORLINDE_WEB_PAGE,
+                                       { viewport: driver.VIEWPORT }, session.fragment);
 });
 
 after(async () => {
@@ -79,17 +84,45 @@ async function modelKey(key, page = session.page) {
   }
 }
 
+// A digest of a long text, the same in node and in the page, where its source is sent: cyrb53,
+// two multiplicative hashes side by side, and the length.
+function digest(text) {
+  let [a, b] = [0xdeadbeef, 0x41c6ce57];
+  for (let i = 0; i < text.length; ++i) {
+    const c = text.charCodeAt(i);
+    a = Math.imul(a ^ c, 2654435761);
+    b = Math.imul(b ^ c, 1597334677);
+  }
+  a = Math.imul(a ^ (a >>> 16), 2246822507) ^ Math.imul(b ^ (b >>> 13), 3266489909);
+  b = Math.imul(b ^ (b >>> 16), 2246822507) ^ Math.imul(a ^ (a >>> 13), 3266489909);
+  return `${text.length}:${(a >>> 0).toString(16)}:${(b >>> 0).toString(16)}`;
+}
+const digestOf = (bytes) => digest(bytes.toString('base64'));
+
+// The status line and the digests of the coefficients and (with `canvas`) of the canvas, read in
+// one call.
+const shown = (page, canvas = true) => page.evaluate(`(() => {
+  const digest = ${digest};
+  return [document.getElementById('status').textContent, digest(orlinde.coefficients()),
+          ...(${canvas} ? [digest(orlinde.canvas())] : [])];
+})()`);
+
+// Asserts that the page shows `expected`: its coefficients, and its status line where given.
 async function assertShows(expected, what, page = session.page) {
-  assert.strictEqual(await text(page, 'status'), expected.status, `${what}: status line`);
-  assert.ok((await coefficients(page)).equals(expected.coefficients), `${what}: coefficients`);
+  const [status, coefficientDigest] = await shown(page, false);
+  if (expected.status !== undefined)
+    assert.strictEqual(status, expected.status, `${what}: status line`);
+  assert.strictEqual(coefficientDigest, digestOf(expected.coefficients), `${what}: coefficients`);
 }
 
 // Status line, coefficients and canvas in brief, to tell whether anything changed.
-async function state(page = session.page) {
-  const digest = (bytes) => createHash('sha256').update(bytes).digest('hex');
-  return [await text(page, 'status'), digest(await coefficients(page)),
-          digest(await canvasGrey(page))];
-}
+const state = (page = session.page) => shown(page);
+
+// Waits, polling every 50 ms for at most 10 s, until `page`'s coefficients have the digest `want`
+// (a state()'s second): for work the page does between frames, such as a link's replay.
+const waitForCoefficients = (page, want) => page.waitForFunction(
+  `(${digest})(orlinde.coefficients()) === ${JSON.stringify(want)}`, null,
+  { polling: 50, timeout: 10000 });
 
 // Opening a sample starts afresh, as the desktop starts; the keys then go to the page.
 async function start(name, keys) {
@@ -149,5 +182,6 @@ const standIn = (name) => new Proxy({}, { get: (_, key) => {
 const chartDone = () => session.page.waitForSelector('#chart[data-state="done"]');
 
 module.exports = { ...driver, session, page: standIn('page'), browser: standIn('browser'),
-                   sample, picture, floats, native, labTool,
-                   model, modelKey, assertShows, state, start, byHand, open, drop, chartDone };
+                   sample, picture, floats, native, labTool, model, modelKey, digest, digestOf,
+                   assertShows, state, waitForCoefficients, start, byHand, open,
+                   drop, chartDone };

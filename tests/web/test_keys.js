@@ -3,8 +3,8 @@
 'use strict';
 const assert = require('assert');
 const { test } = require('node:test');
-const { N, page, sample, picture, floats, native, model, modelKey, assertShows, state, start,
-        byHand, open, text, coefficients } = require('./page_session');
+const { N, page, sample, picture, floats, native, model, modelKey, assertShows,
+        state, start, byHand, open, text, coefficients } = require('./page_session');
 
 // The test card's desktop status line and coefficients after `keys`.
 const expect = (keys, what) =>
@@ -63,12 +63,12 @@ test('letters are commands only outside fields and lists; Space and Enter stay t
   assert.match(await text(page, 'kept'), /^Kept \d+ pixels, /);
   // The matrix box and a cell take their letters as text.
   await page.selectOption('#mode', 'numbers');
-  const matrix = await coefficients(page);
+  const matrix = await state();
   await page.locator('#grid-text').focus();
   await page.keyboard.type('FfNSB');
   await page.locator('#grid input >> nth=0').focus();
   await page.keyboard.type('Ff');
-  assert.ok((await coefficients(page)).equals(matrix), 'the matrix as it was');
+  assert.deepStrictEqual(await state(), matrix, 'the matrix as it was');
   await page.selectOption('#mode', 'picture');
 });
 
@@ -98,18 +98,20 @@ test('Enter applies a field and gives the keys back, Esc gives them back without
 test('undo takes back each command bit for bit, redo makes it again', async () => {
   await start('testcard', '');
   // Where the decomposition stands, which the core's own tests hold to the passes made.
-  const whole = async () => [...await state(), await text(page, 'where'),
-                             await page.getAttribute('#where', 'data-row-levels'),
-                             await page.getAttribute('#where', 'data-column-levels'),
-                             await text(page, 'warning'), await page.inputValue('#scale'),
-                             await page.isDisabled('#undo'), await page.isDisabled('#redo')];
-  assert.deepStrictEqual((await whole()).slice(-2), [true, true], 'opened with no history');
+  const whole = async () => [...await state(), ...await page.evaluate(() => {
+    const $ = (id) => document.getElementById(id);
+    return [$('where').textContent, $('where').dataset.rowLevels, $('where').dataset.columnLevels,
+            $('warning').textContent, $('scale').value, $('undo').disabled, $('redo').disabled];
+  })];
+  // The state now, read once a step.
+  let now = await whole();
+  assert.deepStrictEqual(now.slice(-2), [true, true], 'opened with no history');
   // Each kind of command once, by key, button or shortcut; that every command comes back bit for
   // bit the core's own tests hold.
   const commands = ['f', 'S', 'B', 'keep:5', 'scale:37.5', 'auto', 'normalization:orthonormal',
                     'arrangement:non-standard', 'reset', 'n'];
   for (const [i, command] of commands.entries()) {
-    const before = await whole();
+    const before = now;
     await byHand(command);
     const after = await whole();
     assert.notDeepStrictEqual(after, before, `command ${i} changes something`);
@@ -117,7 +119,8 @@ test('undo takes back each command bit for bit, redo makes it again', async () =
     await page.keyboard.press('Control+z');
     assert.deepStrictEqual(await whole(), [...before.slice(0, -1), false], `command ${i} undone`);
     await page.keyboard.press(i % 2 ? 'Control+y' : 'Control+Shift+Z');
-    assert.deepStrictEqual(await whole(), after, `command ${i} redone`);
+    now = await whole();
+    assert.deepStrictEqual(now, after, `command ${i} redone`);
   }
   // A command that changes nothing leaves nothing to undo; in a text field Ctrl+Z is its own.
   await start('testcard', 'b');
@@ -147,8 +150,8 @@ test('orthonormal passes on an opened picture: bit for bit the model after rando
   for (let i = 0; i < keys.length; ++i) {
     await modelKey(keys[i]);
     const done = keys.slice(0, i + 1);
-    const want = expected.subarray(4 * N * N * i, 4 * N * N * (i + 1));
-    assert.ok((await coefficients(page)).equals(want), `coefficients after "${done}"`);
+    await assertShows({ coefficients: expected.subarray(4 * N * N * i, 4 * N * N * (i + 1)) },
+                      `after "${done}"`);
     if (keys[i] === 'O')
       normalization = 'orthonormal';
     else if (keys[i] === 'N')

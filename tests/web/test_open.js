@@ -1,12 +1,14 @@
 // Pictures opened through #open or dropped on the page: the desktop's reader for a 512 × 512 grey
-// TGA file, the browser's decoders for the rest, and refusals, which change nothing.
+// TGA file, the browser's decoders for the rest, and refusals, which change nothing; the chart each
+// picture starts, and the Code panel's coder of it.
 'use strict';
 const assert = require('assert');
 const { spawnSync } = require('child_process');
 const fs = require('fs');
 const { test } = require('node:test');
-const { N, page, sample, picture, floats, native, model, assertShows, state, start, open, drop,
-        chartDone, text, coefficients, canvasGrey } = require('./page_session');
+const { N, page, sample, picture, floats, native, labTool, model, digest, digestOf,
+        assertShows, state, start, open, drop, chartDone, text, coefficients,
+        canvasGrey } = require('./page_session');
 
 test('#open takes a TGA as the desktop does, a PNG cut, scaled and in Pillow\'s grey', async () => {
   await start('testcard', 'NSfB');
@@ -30,10 +32,6 @@ test('#open takes a TGA as the desktop does, a PNG cut, scaled and in Pillow\'s 
   assert.ok(shown.every((v, i) => !inside(i) || Object.is(v, expected[i])), 'blocks.png inside');
   assert.strictEqual(await text(page, 'picture-name'), 'Shown: blocks.png (1280 × 1024, cut to ' +
                      'its centred 1024 × 1024 square, scaled to 512 × 512, turned grey).');
-  // A file dropped anywhere on the page opens as one chosen.
-  await drop(['dropped.tga', picture('grey.tga')]);
-  assert.match(await text(page, 'picture-name'), /dropped/);
-  await assertShows(native(picture('grey.tga'), ''), 'grey.tga dropped');
 });
 
 test('a refused file leaves its message and changes nothing, in either mode', async () => {
@@ -66,7 +64,7 @@ test('a refused file leaves its message and changes nothing, in either mode', as
   await drop(['palette.tga', picture('palette.tga')]);
   assert.strictEqual(await text(page, 'message'), refusals['palette.tga']);
   await page.keyboard.press('f');
-  assert.ok((await coefficients(page)).equals(model('f', matrix)), 'f on the matrix');
+  await assertShows({ coefficients: model('f', matrix) }, 'f on the matrix');
   await page.selectOption('#mode', 'picture');
   await open(picture('grey.tga'));
   assert.strictEqual(await text(page, 'message'), '', 'a picture taken clears the message');
@@ -78,8 +76,8 @@ test('pictures are known by their content; transparency is laid on white; the la
     await open(picture(name));
     assert.strictEqual(await text(page, 'message'), '', name);
     if (expected)
-      assert.ok((await coefficients(page)).equals(native(picture(expected), '').coefficients),
-                `${name} as ${expected}`);
+      await assertShows({ coefficients: native(picture(expected), '').coefficients },
+                        `${name} as ${expected}`);
     if (note)
       assert.strictEqual(await text(page, 'picture-name'), `Shown: ${name} (${note}).`);
   };
@@ -107,10 +105,11 @@ test('pictures are known by their content; transparency is laid on white; the la
     const want = (grey * alpha + 255 * (255 - alpha)) / 255;
     assert.ok(Math.abs(shown(x) - want) <= 1, `x ${x}: ${shown(x)}, want ${want}`);
   }
-  // Two opens in quick succession: the later one is shown, even when the first decodes longer.
+  // A file dropped anywhere on the page opens as one chosen; of two in quick succession the later
+  // one is shown, even when the first decodes longer.
   await drop(['blocks.png', picture('blocks.png')], ['second.tga', picture('grey.tga')]);
   assert.match(await text(page, 'picture-name'), /second\.tga/);
-  assert.ok((await coefficients(page)).equals(native(picture('grey.tga'), '').coefficients));
+  await assertShows({ coefficients: native(picture('grey.tga'), '').coefficients }, 'the later open');
   // A decode that takes its time shows that the page is working, and only while it does.
   const slowly = await page.evaluateHandle(() => {
     const decode = window.createImageBitmap;
@@ -125,6 +124,69 @@ test('pictures are known by their content; transparency is laid on white; the la
   assert.ok(await page.isHidden('#busy'));
   assert.match(await text(page, 'picture-name'), /^Shown: colour\.png /);
   await page.evaluate((decode) => { window.createImageBitmap = decode; }, slowly);
+});
+
+// The rate–distortion chart against lab_tool's native numbers, also when a newly opened picture
+// starts it over half-way.
+test('#chart-table holds the native rate–distortion numbers of the picture as opened', async () => {
+  // A picture opened while the chart is half-way starts it over.
+  const halfway = async () => {
+    const working = await page.evaluate(async () => {
+      const sample = document.getElementById('sample');
+      const choose = (name) => {
+        sample.value = name;
+        sample.dispatchEvent(new Event('change'));
+      };
+      choose('testcard');
+      for (let i = 0; i < 3; ++i)
+        await new Promise((resolve) => setTimeout(resolve, 0));
+      const state = document.getElementById('chart').dataset.state;
+      choose('scene');
+      return state;
+    });
+    assert.strictEqual(working, 'working', 'half-way');
+    await page.evaluate(() => document.activeElement.blur());
+    await page.keyboard.type('NF');
+  };
+  // The chart is made anew for each picture; it does not follow the keys.
+  for (const opening of [halfway, () => open(picture('portrait.png'))]) {
+    await opening();
+    await chartDone();
+    await page.click('#reset');
+    const expected = labTool(['rd', '512', '@'], await coefficients(page)).toString()
+      .trim().split('\n').map((line) => line.split(' ').map(Number));
+    // Six curves (their dashes and markers are the geometry's, told apart there).
+    assert.strictEqual(await page.$$eval('#chart polyline', (lines) => lines.length), 6);
+    const rows = await page.$$eval('#chart-table tbody tr', (trs) =>
+      trs.map((tr) => [...tr.cells].map((cell) => cell.textContent)));
+    assert.strictEqual(rows.length, expected.length);
+    for (const [i, [share, ...psnrs]] of expected.entries()) {
+      assert.strictEqual(Number(rows[i][0]), share, `row ${i}`);
+      psnrs.forEach((want, mode) => {
+        const got = rows[i][mode + 1];
+        const what = `${share} %, mode ${mode}: ${got}, native ${want}`;
+        if (want === Infinity)
+          assert.strictEqual(got, '∞', what);
+        else
+          assert.ok(/^\d+\.\d\d$/.test(got) && Math.abs(Number(got) - want) <= 0.005 + 1e-9, what);
+      });
+      // In an orthonormal basis the largest coefficients leave the least error of any as many, so
+      // no other curve of its arrangement lies above it (within the table's rounding) wherever
+      // the share kept decides; not where only the float rounding of F then R is left (over 100 dB).
+      const db = rows[i].slice(1).map((cell) => (cell === '∞' ? Infinity : Number(cell)));
+      for (const [orthonormal, others] of [[4, [0, 1]], [5, [2, 3]]])
+        for (const other of others)
+          if (db[other] < 100)
+            assert.ok(db[orthonormal] >= db[other] - 0.01,
+                      `${share} %: orthonormal ${db[orthonormal]} dB below ${db[other]} dB (mode ${other})`);
+    }
+    // The y axis spans the finite PSNRs below 100 %, in multiples of 5 dB.
+    const finite = expected.filter(([share]) => share < 100).flatMap(([, ...psnrs]) => psnrs)
+      .filter(Number.isFinite);
+    assert.deepStrictEqual(
+      [await page.getAttribute('#chart', 'data-y-min'), await page.getAttribute('#chart', 'data-y-max')],
+      [String(Math.floor(Math.min(...finite) / 5) * 5), String(Math.ceil(Math.max(...finite) / 5) * 5)]);
+  }
 });
 
 test('the Code panel: a budget is a ceiling; its stream saved opens bit for bit, cut coarser, ' +
@@ -160,11 +222,16 @@ test('the Code panel: a budget is a ceiling; its stream saved opens bit for bit,
     assert.ok(said === seen || Math.abs(said - seen) < 1e-9, `${name}: PSNR ${said}, shown ${seen}`);
   }
   // Side by side in #compare, each picture is its coder's view.
-  const sideBySide = await page.$$eval('#compare canvas', (canvases) => canvases.map((canvas) =>
-    Array.from(canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data)
-      .filter((_, i) => i % 4 === 0)));
+  const sideBySide = await page.evaluate(`[...document.querySelectorAll('#compare canvas')]
+    .map((canvas) => {
+      const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+      let greys = '';
+      for (let i = 0; i < rgba.length; i += 4)
+        greys += String.fromCharCode(rgba[i]);
+      return (${digest})(btoa(greys));
+    })`);
   for (const [index, name] of ['coded', 'jpeg', 'webp'].entries())
-    assert.ok(Buffer.from(sideBySide[index]).equals(await grey(name)), `#compare shows ${name}`);
+    assert.strictEqual(sideBySide[index], digestOf(await grey(name)), `#compare shows ${name}`);
   await page.fill('#code-bpp-slider', '0.37');
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-coded')]);
   const saved = picture('saved.stream');

@@ -35,24 +35,33 @@ struct Contexts {
     AdaptiveBit refine[3][2];      // [level class][first refinement]
 };
 
-// The trees' shape on an n × n decomposition of `levels` levels.
+// The trees' shape on an n × n decomposition of `levels` levels. n is a power of two, so a
+// coefficient's index holds its row in the bits above `shift` and its column in those below, and
+// max(i, j) ≥ 2^b exactly when (i | j) ≥ 2^b: the band tests below are bit tests.
 class Trees {
 public:
     Trees(int n, int levels) : n(n), levels(levels), low(n >> levels)
     {
         while ((1 << shift) < n)
             ++shift;
+        // With one level there is no class 2: every coefficient counts as at or above its bound.
+        quarter = levels >= 2 ? n / 4 : 0;
     }
 
-    int levelClass(std::uint32_t k) const { return bandLevel(row(k), column(k), n, std::min(levels, 2)) - 1; }
+    // bandLevel(i, j, n, min(levels, 2)) − 1, without its loop.
+    int levelClass(std::uint32_t k) const
+    {
+        const int outer = row(k) | column(k);
+        return 2 - (outer >= quarter) - (outer >= n / 2);
+    }
 
-    bool inLow(int i, int j) const { return i < low && j < low; }
+    bool inLow(int i, int j) const { return (i | j) < low; }
 
     bool hasOffspring(int i, int j) const
     {
         if (inLow(i, j))
             return (i & 1) || (j & 1);
-        return std::max(i, j) < n / 2;
+        return (i | j) < n / 2;
     }
 
     // The top-left coefficient of (i, j)'s 2 × 2 offspring block; (i, j) has offspring.
@@ -72,16 +81,14 @@ public:
     // The coefficient whose offspring (i, j) is; −1 in the low band.
     long parent(int i, int j) const
     {
+        if ((i | j) >= 2 * low)
+            return long(index(i / 2, j / 2));
         if (inLow(i, j))
             return -1;
-        if (std::max(i, j) < 2 * low) {
-            const int di = i >= low, dj = j >= low;
-            return long(index(((i - di * low) & ~1) + di, ((j - dj * low) & ~1) + dj));
-        }
-        return long(index(i / 2, j / 2));
+        const int di = i >= low, dj = j >= low;
+        return long(index(((i - di * low) & ~1) + di, ((j - dj * low) & ~1) + dj));
     }
 
-    // n is a power of two: rows are index bits above `shift`, columns the bits below.
     std::uint32_t index(int i, int j) const { return (std::uint32_t(i) << shift) | std::uint32_t(j); }
     int row(std::uint32_t k) const { return int(k >> shift); }
     int column(std::uint32_t k) const { return int(k & std::uint32_t(n - 1)); }
@@ -90,6 +97,40 @@ public:
     const int levels;
     const int low;
     int shift = 0;
+    int quarter = 0;
+};
+
+// Each coefficient's sign as the passes learn it (0 while not significant), in rows of n + 1
+// cells between a row of 0 above and below: the cell after a row's last is the one before the
+// next row's first. So every neighbour of a coefficient has a cell, 0 off the picture, and the
+// significance tests, the passes' most frequent work, need no test of the edges.
+class SignMap {
+public:
+    explicit SignMap(const Trees& trees)
+        : shift(trees.shift), stride(std::size_t(trees.n) + 1), cells((std::size_t(trees.n) + 2) * stride, 0)
+    {
+    }
+
+    // The cell of coefficient k = (i, j): (i + 1) × stride + j.
+    std::size_t cell(std::uint32_t k) const { return k + (k >> shift) + stride; }
+    // A cell that stays 0, for the parent of a coefficient that has none.
+    static constexpr std::size_t kNone = 0;
+
+    bool significant(std::size_t c) const { return cells[c] != 0; }
+    int sign(std::size_t c) const { return cells[c]; }
+    // 0, 1 or 2 (for 2 or more) of the four neighbours of cell c significant.
+    int significantNeighbours(std::size_t c) const
+    {
+        const int count = significant(c - 1) + significant(c + 1) + significant(c - stride) + significant(c + stride);
+        return count > 2 ? 2 : count;
+    }
+    void set(std::size_t c, int sign) { cells[c] = static_cast<std::int8_t>(sign); }
+
+    const int shift;
+    const std::size_t stride;
+
+private:
+    std::vector<std::int8_t> cells;
 };
 
 // The passes, the same for both ends: `decide(model, question, index, plane)` gives the decision's
@@ -99,13 +140,25 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
                PartialCoefficients& known)
 {
     const int n = trees.n;
+    const std::size_t count = std::size_t(n) * n;
     Contexts contexts;
-    const auto shiftOf = [&](std::uint32_t k) { return shifts.empty() ? 0 : int(shifts[k]); };
-    const auto significant = [&](long k) { return k >= 0 && known.plane[std::size_t(k)] >= 0; };
-    const auto signAt = [&](int i, int j) { return i < 0 || j < 0 ? 0 : int(known.sign[trees.index(i, j)]); };
+    SignMap signs(trees);
+    const std::uint8_t* const shiftAt = shifts.empty() ? nullptr : shifts.data();
+    const auto shiftOf = [&](std::uint32_t k) { return shiftAt == nullptr ? 0 : int(shiftAt[k]); };
+    const auto parentCell = [&](int i, int j) {
+        const long p = trees.parent(i, j);
+        return p < 0 ? SignMap::kNone : signs.cell(std::uint32_t(p));
+    };
 
+    // Every coefficient is in at most one of the pixel lists at a time, and every set in the set
+    // list at most twice (its descendants, then those beyond its offspring): reserved once, the
+    // lists never move while they grow.
     std::vector<std::uint32_t> lip, lsp;
     std::vector<SetEntry> lis, kept;
+    lip.reserve(count);
+    lsp.reserve(count);
+    lis.reserve(count / 2);
+    kept.reserve(count / 2);
     for (int i = 0; i < trees.low; ++i) {
         for (int j = 0; j < trees.low; ++j) {
             lip.push_back(trees.index(i, j));
@@ -120,22 +173,20 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
         if (plane < shiftOf(k))
             return 0;
         const int i = trees.row(k), j = trees.column(k);
-        int neighbours = 0;
-        neighbours += i > 0 && significant(long(k) - n);
-        neighbours += i + 1 < n && significant(long(k) + n);
-        neighbours += j > 0 && significant(long(k) - 1);
-        neighbours += j + 1 < n && significant(long(k) + 1);
-        AdaptiveBit& model = contexts.pixel[asOffspring][trees.levelClass(k)][std::min(neighbours, 2)]
-                                          [significant(trees.parent(i, j))];
+        const std::size_t c = signs.cell(k);
+        AdaptiveBit& model = contexts.pixel[asOffspring][trees.levelClass(k)][signs.significantNeighbours(c)]
+                                          [signs.significant(parentCell(i, j))];
         const int bit = implied ? 1 : decide(model, Question::Bit, k, plane);
         if (bit <= 0)
             return bit;
-        const int negative = decide(contexts.sign[signAt(i, j - 1) + 1][signAt(i - 1, j) + 1], Question::Sign, k, plane);
+        const int negative = decide(contexts.sign[signs.sign(c - 1) + 1][signs.sign(c - signs.stride) + 1],
+                                    Question::Sign, k, plane);
         if (negative < 0)
             return negative;
         known.magnitude[k] = 1u << plane;
         known.plane[k] = static_cast<std::int8_t>(plane);
         known.sign[k] = negative ? -1 : 1;
+        signs.set(c, known.sign[k]);
         lsp.push_back(k);
         return 1;
     };
@@ -145,14 +196,15 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
 
         std::size_t stay = 0;
         for (std::size_t t = 0; t < lip.size(); ++t) {
-            const int bit = testPixel(lip[t], plane, 0, false);
+            const std::uint32_t k = lip[t];
+            const int bit = testPixel(k, plane, 0, false);
             if (bit < 0)
                 return;
-            if (bit == 0)
-                lip[stay++] = lip[t];
+            // Written either way, kept only when insignificant: no branch on the decision.
+            lip[stay] = k;
+            stay += bit == 0;
         }
         lip.resize(stay);
-
         // Entries appended while the list is walked are walked in this same pass.
         for (std::size_t t = 0; t < lis.size(); ++t) {
             const SetEntry entry = lis[t];
@@ -161,7 +213,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
             const std::uint32_t first = trees.offspring(i, j);
             const std::uint32_t block[4] = {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1};
             if (entry.kind == SetKind::Descendants) {
-                const int bit = decide(contexts.descendants[cls][significant(entry.index)],
+                const int bit = decide(contexts.descendants[cls][signs.significant(signs.cell(entry.index))],
                                        Question::Descendants, entry.index, plane);
                 if (bit < 0)
                     return;
@@ -230,15 +282,16 @@ void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_
     for (std::size_t k = 0; k < count; ++k)
         magnitude[k] = std::uint32_t(std::abs(coefficients[k]));
     // Offspring always lie later in raster order than their parent, so one backward sweep sees
-    // every block's maxima before the block's parent.
-    for (std::size_t k = count; k-- > 0;) {
-        const int i = trees.row(std::uint32_t(k)), j = trees.column(std::uint32_t(k));
-        if (!trees.hasOffspring(i, j))
-            continue;
-        const std::uint32_t first = trees.offspring(i, j);
-        for (std::uint32_t o : {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1}) {
-            descendants[k] = std::max({descendants[k], magnitude[o], descendants[o]});
-            grand[k] = std::max(grand[k], descendants[o]);
+    // every block's maxima before the block's parent. Only the top-left quarter has offspring.
+    for (int i = n / 2 - 1; i >= 0; --i) {
+        for (int j = n / 2 - 1; j >= 0; --j) {
+            if (!trees.hasOffspring(i, j))
+                continue;
+            const std::uint32_t k = trees.index(i, j), first = trees.offspring(i, j);
+            for (std::uint32_t o : {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1}) {
+                descendants[k] = std::max({descendants[k], magnitude[o], descendants[o]});
+                grand[k] = std::max(grand[k], descendants[o]);
+            }
         }
     }
 

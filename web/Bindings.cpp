@@ -680,15 +680,18 @@ double codeMaxBpp()
 }
 
 // The shown stream's bytes (header included), its bits per pixel and the PSNR of its picture
-// against the picture as opened, peak 255, and the whole stream's bytes: a JSON object of
-// numbers, the PSNR of an exact picture as the string "Infinity".
+// against the picture as opened, peak 255, and, with CDF 5/3, the whole stream's bytes (the
+// lossless size the panel shows): a JSON object of numbers, the PSNR of an exact picture as the
+// string "Infinity". The other wavelets' whole streams are shown nowhere, so they are not coded
+// whole for it.
 std::string codeStats()
 {
     CodedPicture& c = coded();
     const double psnr = c.psnr();
+    const std::string whole = c.wavelet() == CodingWavelet::Cdf53
+                                  ? ",\"whole\":" + std::to_string(c.wholeStream().size()) : std::string();
     return "{\"bytes\":" + std::to_string(c.shownBytes()) + ",\"bpp\":" + shortestDecimal(c.shownBpp()) +
-           ",\"psnr\":" + (std::isinf(psnr) ? std::string("\"Infinity\"") : shortestDecimal(psnr)) +
-           ",\"whole\":" + std::to_string(c.wholeStream().size()) + "}";
+           ",\"psnr\":" + (std::isinf(psnr) ? std::string("\"Infinity\"") : shortestDecimal(psnr)) + whole + "}";
 }
 
 // PSNR in dB of n × n greys (top row first) against the picture as opened, peak 255; NaN when

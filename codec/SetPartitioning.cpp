@@ -28,7 +28,8 @@ struct SetEntry {
 // The adaptive models, by decision and context. Level class: 0 the finest level, 1 the next, 2
 // the coarser ones; the low band counts as the level below its coarsest.
 struct Contexts {
-    AdaptiveBit pixel[2][3][3][2]; // [tested as offspring][level class][significant neighbours 0, 1, 2+][parent significant]
+    // [tested as offspring][level class × 6 + significant neighbours (0, 1, 2+) × 2 + parent significant]
+    AdaptiveBit pixel[2][18];
     AdaptiveBit descendants[3][2]; // [level class][the root itself significant]
     AdaptiveBit grand[3];          // [level class]
     AdaptiveBit sign[3][3];        // [left neighbour's sign + 1][upper neighbour's sign + 1]
@@ -78,17 +79,6 @@ public:
         return hasOffspring(row(first), column(first));
     }
 
-    // The coefficient whose offspring (i, j) is; −1 in the low band.
-    long parent(int i, int j) const
-    {
-        if ((i | j) >= 2 * low)
-            return long(index(i / 2, j / 2));
-        if (inLow(i, j))
-            return -1;
-        const int di = i >= low, dj = j >= low;
-        return long(index(((i - di * low) & ~1) + di, ((j - dj * low) & ~1) + dj));
-    }
-
     std::uint32_t index(int i, int j) const { return (std::uint32_t(i) << shift) | std::uint32_t(j); }
     int row(std::uint32_t k) const { return int(k >> shift); }
     int column(std::uint32_t k) const { return int(k & std::uint32_t(n - 1)); }
@@ -100,37 +90,76 @@ public:
     int quarter = 0;
 };
 
-// Each coefficient's sign as the passes learn it (0 while not significant), in rows of n + 1
-// cells between a row of 0 above and below: the cell after a row's last is the one before the
-// next row's first. So every neighbour of a coefficient has a cell, 0 off the picture, and the
-// significance tests, the passes' most frequent work, need no test of the edges.
-class SignMap {
+// What the passes know around each coefficient, in rows of n + 1 cells between a row of cells
+// above the picture and one below: the cell after a row's last is the one before the next row's
+// first, so every neighbour of a coefficient has a cell and no test needs to know the edges.
+//
+// Each cell holds the coefficient's sign (0 while not significant, always 0 off the picture) and
+// the context of its significance test: its level class, whether its parent is significant and
+// how many of its four neighbours are. A coefficient is tested at every plane until it turns
+// significant, which happens once, so the context is kept up to date then rather than gathered
+// for every test, the passes' most frequent work.
+class Neighbourhood {
 public:
-    explicit SignMap(const Trees& trees)
-        : shift(trees.shift), stride(std::size_t(trees.n) + 1), cells((std::size_t(trees.n) + 2) * stride, 0)
+    explicit Neighbourhood(const Trees& trees)
+        : trees(trees), stride(std::size_t(trees.n) + 1), signs((std::size_t(trees.n) + 2) * stride, 0),
+          around(signs.size(), 0)
     {
+        const int n = trees.n, quarter = trees.quarter, half = n / 2;
+        const auto classBits = [&](int outer) {
+            return std::uint8_t((2 - (outer >= quarter) - (outer >= half)) << kClassShift);
+        };
+        // Classes change only at a quarter and a half of the side, so each row is three runs.
+        for (int i = 0; i < n; ++i) {
+            std::uint8_t* row = around.data() + cell(trees.index(i, 0));
+            std::fill(row, row + quarter, classBits(i));
+            std::fill(row + quarter, row + half, classBits(std::max(i, quarter)));
+            std::fill(row + half, row + n, std::uint8_t(0));
+        }
+        for (unsigned a = 0; a < kArounds; ++a) {
+            const unsigned neighbours = a & kNeighbourMask;
+            context[a] = std::uint8_t((a >> kClassShift) * 6 + std::min(neighbours, 2u) * 2 + ((a >> kParentShift) & 1));
+        }
     }
 
     // The cell of coefficient k = (i, j): (i + 1) × stride + j.
-    std::size_t cell(std::uint32_t k) const { return k + (k >> shift) + stride; }
-    // A cell that stays 0, for the parent of a coefficient that has none.
-    static constexpr std::size_t kNone = 0;
+    std::size_t cell(std::uint32_t k) const { return k + (k >> trees.shift) + stride; }
 
-    bool significant(std::size_t c) const { return cells[c] != 0; }
-    int sign(std::size_t c) const { return cells[c]; }
-    // 0, 1 or 2 (for 2 or more) of the four neighbours of cell c significant.
-    int significantNeighbours(std::size_t c) const
+    bool significant(std::size_t c) const { return signs[c] != 0; }
+    int sign(std::size_t c) const { return signs[c]; }
+    // The second index of Contexts::pixel for the coefficient at cell c.
+    int testContext(std::size_t c) const { return context[around[c]]; }
+
+    // Coefficient k, at cell c, turned significant with `sign` (−1 or +1).
+    void setSignificant(std::uint32_t k, std::size_t c, int sign)
     {
-        const int count = significant(c - 1) + significant(c + 1) + significant(c - stride) + significant(c + stride);
-        return count > 2 ? 2 : count;
+        signs[c] = static_cast<std::int8_t>(sign);
+        // Counts reach at most 4, below the parent bit; the cells off the picture count too, unread.
+        ++around[c - 1];
+        ++around[c + 1];
+        ++around[c - stride];
+        ++around[c + stride];
+        const int i = trees.row(k), j = trees.column(k);
+        if (!trees.hasOffspring(i, j))
+            return;
+        const std::size_t first = cell(trees.offspring(i, j));
+        for (std::size_t o : {first, first + 1, first + stride, first + stride + 1})
+            around[o] |= kParent;
     }
-    void set(std::size_t c, int sign) { cells[c] = static_cast<std::int8_t>(sign); }
 
-    const int shift;
+    const Trees& trees;
     const std::size_t stride;
 
 private:
-    std::vector<std::int8_t> cells;
+    static constexpr unsigned kNeighbourMask = 7;
+    static constexpr int kParentShift = 3;
+    static constexpr std::uint8_t kParent = 1u << kParentShift;
+    static constexpr int kClassShift = 4;
+    static constexpr unsigned kArounds = 3u << kClassShift;
+
+    std::vector<std::int8_t> signs;
+    std::vector<std::uint8_t> around;
+    std::uint8_t context[kArounds];
 };
 
 // The passes, the same for both ends: `decide(model, question, index, plane)` gives the decision's
@@ -142,13 +171,9 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
     const int n = trees.n;
     const std::size_t count = std::size_t(n) * n;
     Contexts contexts;
-    SignMap signs(trees);
+    Neighbourhood signs(trees);
     const std::uint8_t* const shiftAt = shifts.empty() ? nullptr : shifts.data();
     const auto shiftOf = [&](std::uint32_t k) { return shiftAt == nullptr ? 0 : int(shiftAt[k]); };
-    const auto parentCell = [&](int i, int j) {
-        const long p = trees.parent(i, j);
-        return p < 0 ? SignMap::kNone : signs.cell(std::uint32_t(p));
-    };
 
     // Every coefficient is in at most one of the pixel lists at a time, and every set in the set
     // list at most twice (its descendants, then those beyond its offspring): reserved once, the
@@ -172,10 +197,8 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
     const auto testPixel = [&](std::uint32_t k, int plane, int asOffspring, bool implied) {
         if (plane < shiftOf(k))
             return 0;
-        const int i = trees.row(k), j = trees.column(k);
         const std::size_t c = signs.cell(k);
-        AdaptiveBit& model = contexts.pixel[asOffspring][trees.levelClass(k)][signs.significantNeighbours(c)]
-                                          [signs.significant(parentCell(i, j))];
+        AdaptiveBit& model = contexts.pixel[asOffspring][signs.testContext(c)];
         const int bit = implied ? 1 : decide(model, Question::Bit, k, plane);
         if (bit <= 0)
             return bit;
@@ -186,7 +209,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
         known.magnitude[k] = 1u << plane;
         known.plane[k] = static_cast<std::int8_t>(plane);
         known.sign[k] = negative ? -1 : 1;
-        signs.set(c, known.sign[k]);
+        signs.setSignificant(k, c, known.sign[k]);
         lsp.push_back(k);
         return 1;
     };

@@ -1,7 +1,5 @@
 #include "SetPartitioning.h"
 
-#include "CodingWavelets.h"
-
 #include <algorithm>
 #include <cstdlib>
 
@@ -41,7 +39,7 @@ struct Contexts {
 // max(i, j) ≥ 2^b exactly when (i | j) ≥ 2^b: the band tests below are bit tests.
 class Trees {
 public:
-    Trees(int n, int levels) : n(n), levels(levels), low(n >> levels)
+    Trees(int n, int levels) : n(n), low(n >> levels)
     {
         while ((1 << shift) < n)
             ++shift;
@@ -49,12 +47,9 @@ public:
         quarter = levels >= 2 ? n / 4 : 0;
     }
 
-    // bandLevel(i, j, n, min(levels, 2)) − 1, without its loop.
-    int levelClass(std::uint32_t k) const
-    {
-        const int outer = row(k) | column(k);
-        return 2 - (outer >= quarter) - (outer >= n / 2);
-    }
+    // bandLevel(i, j, n, min(levels, 2)) − 1, without its loop; `outer` is i | j.
+    int classOf(int outer) const { return 2 - (outer >= quarter) - (outer >= n / 2); }
+    int levelClass(std::uint32_t k) const { return classOf(row(k) | column(k)); }
 
     bool inLow(int i, int j) const { return (i | j) < low; }
 
@@ -84,7 +79,6 @@ public:
     int column(std::uint32_t k) const { return int(k & std::uint32_t(n - 1)); }
 
     const int n;
-    const int levels;
     const int low;
     int shift = 0;
     int quarter = 0;
@@ -106,9 +100,7 @@ public:
           around(signs.size(), 0)
     {
         const int n = trees.n, quarter = trees.quarter, half = n / 2;
-        const auto classBits = [&](int outer) {
-            return std::uint8_t((2 - (outer >= quarter) - (outer >= half)) << kClassShift);
-        };
+        const auto classBits = [&](int outer) { return std::uint8_t(trees.classOf(outer) << kClassShift); };
         // Classes change only at a quarter and a half of the side, so each row is three runs.
         for (int i = 0; i < n; ++i) {
             std::uint8_t* row = around.data() + cell(trees.index(i, 0));
@@ -171,7 +163,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
     const int n = trees.n;
     const std::size_t count = std::size_t(n) * n;
     Contexts contexts;
-    Neighbourhood signs(trees);
+    Neighbourhood neighbourhood(trees);
     const std::uint8_t* const shiftAt = shifts.empty() ? nullptr : shifts.data();
     const auto shiftOf = [&](std::uint32_t k) { return shiftAt == nullptr ? 0 : int(shiftAt[k]); };
 
@@ -197,19 +189,19 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
     const auto testPixel = [&](std::uint32_t k, int plane, int asOffspring, bool implied) {
         if (plane < shiftOf(k))
             return 0;
-        const std::size_t c = signs.cell(k);
-        AdaptiveBit& model = contexts.pixel[asOffspring][signs.testContext(c)];
+        const std::size_t c = neighbourhood.cell(k);
+        AdaptiveBit& model = contexts.pixel[asOffspring][neighbourhood.testContext(c)];
         const int bit = implied ? 1 : decide(model, Question::Bit, k, plane);
         if (bit <= 0)
             return bit;
-        const int negative = decide(contexts.sign[signs.sign(c - 1) + 1][signs.sign(c - signs.stride) + 1],
+        const int negative = decide(contexts.sign[neighbourhood.sign(c - 1) + 1][neighbourhood.sign(c - neighbourhood.stride) + 1],
                                     Question::Sign, k, plane);
         if (negative < 0)
             return negative;
         known.magnitude[k] = 1u << plane;
         known.plane[k] = static_cast<std::int8_t>(plane);
         known.sign[k] = negative ? -1 : 1;
-        signs.setSignificant(k, c, known.sign[k]);
+        neighbourhood.setSignificant(k, c, known.sign[k]);
         lsp.push_back(k);
         return 1;
     };
@@ -228,6 +220,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
             stay += bit == 0;
         }
         lip.resize(stay);
+
         // Entries appended while the list is walked are walked in this same pass.
         for (std::size_t t = 0; t < lis.size(); ++t) {
             const SetEntry entry = lis[t];
@@ -236,7 +229,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
             const std::uint32_t first = trees.offspring(i, j);
             const std::uint32_t block[4] = {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1};
             if (entry.kind == SetKind::Descendants) {
-                const int bit = decide(contexts.descendants[cls][signs.significant(signs.cell(entry.index))],
+                const int bit = decide(contexts.descendants[cls][neighbourhood.significant(neighbourhood.cell(entry.index))],
                                        Question::Descendants, entry.index, plane);
                 if (bit < 0)
                     return;

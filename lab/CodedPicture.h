@@ -44,7 +44,8 @@ public:
     double budget() const;
     int size() const;
     // The whole stream of the picture with the wavelet (header included), and the prefix the
-    // budget allows, which is what is shown and saved; the prefix never needs the whole stream.
+    // budget allows, which is what is shown and saved; while the budget stays within
+    // kCodedFirstBpp, the prefix codes no more of the stream than that.
     const std::vector<unsigned char>& wholeStream();
     std::vector<unsigned char> shownStream();
     std::size_t shownBytes();

@@ -14,14 +14,11 @@ struct AdaptiveBit {
 
     std::uint32_t zero() const { return (fast + slow) >> 1; }
 
+    // Both moves are worked out and one kept: a branch on the decision would be mispredicted
+    // as often as the decision surprises.
     void update(int bit)
     {
-        if (bit) {
-            fast -= fast >> 4;
-            slow -= slow >> 7;
-        } else {
-            fast += ((1u << kBits) - fast) >> 4;
-            slow += ((1u << kBits) - slow) >> 7;
-        }
+        fast = bit ? fast - (fast >> 4) : fast + (((1u << kBits) - fast) >> 4);
+        slow = bit ? slow - (slow >> 7) : slow + (((1u << kBits) - slow) >> 7);
     }
 };

@@ -100,9 +100,13 @@ std::vector<std::uint8_t> bandShifts(CodingWavelet wavelet, int n, int levels)
         return {};
     std::vector<std::uint8_t> shifts(std::size_t(n) * n);
     const int half = n >> 1;
+    // A band's level depends on max(i, j) alone: looked up, not searched for, a coefficient.
+    std::vector<int> levelAt(std::size_t(n), 0);
+    for (int m = 0; m < n; ++m)
+        levelAt[std::size_t(m)] = bandLevel(m, 0, n, levels);
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
-            const int level = bandLevel(i, j, n, levels);
+            const int level = levelAt[std::size_t(std::max(i, j))];
             const bool diagonal = i >= (half >> (level - 1)) && j >= (half >> (level - 1));
             shifts[std::size_t(i) * n + j] =
                 static_cast<std::uint8_t>(level > levels ? levels + 1 : (diagonal ? level - 1 : level));
@@ -122,9 +126,17 @@ int planesFor(const std::vector<std::int32_t>& coefficients)
     return planes;
 }
 
+// std::round(value + kMidGrey) clamped to 0 … 255, without a library call a pixel. From 0.5 up,
+// y + 0.5 is exact or rounds without reaching the next integer (it is a multiple of y's ulp, and
+// at most one binade above y only where no integer is near), so its truncation is round(y).
 unsigned char toGrey(double value)
 {
-    return static_cast<unsigned char>(std::clamp(std::round(value + kMidGrey), 0.0, 255.0));
+    const double y = value + kMidGrey;
+    if (!(y >= 0.5))
+        return 0;
+    if (y >= 254.5)
+        return 255;
+    return static_cast<unsigned char>(static_cast<int>(y + 0.5));
 }
 
 } // namespace
@@ -180,8 +192,10 @@ std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, Codin
             v -= kMidGrey;
         (wavelet == CodingWavelet::Haar ? haarForward : cdf97Forward)(values.data(), n, levels);
         stepExponent = kStepExponent;
+        // A power of two scales exactly, as std::ldexp does, but without a call a coefficient.
+        const double step = std::ldexp(1.0, stepExponent);
         for (std::size_t k = 0; k < count; ++k)
-            coefficients[k] = static_cast<std::int32_t>(std::ldexp(values[k], stepExponent));
+            coefficients[k] = static_cast<std::int32_t>(values[k] * step);
     }
     const int planes = planesFor(coefficients);
     RangeEncoder encoder(headerBytes({wavelet, n, levels, stepExponent, planes}));
@@ -223,11 +237,17 @@ std::string decodePicture(const unsigned char* data, std::size_t size, DecodedPi
             grey[k] = static_cast<unsigned char>(std::clamp<std::int64_t>(values[k] + kMidGrey, 0, 255));
     } else {
         // The encoder cut towards 0, so a magnitude known to plane p lies in [m, m + 2^p) steps.
+        // Scaling by powers of two is exact here (nothing comes near the subnormals), so the
+        // products equal std::ldexp's, without a call a coefficient.
+        double inside[kMaxPlanes];
+        for (int plane = 0; plane < kMaxPlanes; ++plane)
+            inside[plane] = std::ldexp(kInside, plane);
+        const double step = std::ldexp(1.0, -header.stepExponent);
         std::vector<double> values(count, 0.0);
         for (std::size_t k = 0; k < count; ++k) {
             const int plane = known.plane[k];
             if (plane >= 0)
-                values[k] = known.sign[k] * std::ldexp(known.magnitude[k] + std::ldexp(kInside, plane), -header.stepExponent);
+                values[k] = known.sign[k] * ((known.magnitude[k] + inside[plane]) * step);
         }
         (header.wavelet == CodingWavelet::Haar ? haarInverse : cdf97Inverse)(values.data(), n, header.levels);
         for (std::size_t k = 0; k < count; ++k)

@@ -55,22 +55,6 @@ void interleave(T* x, int m, T* scratch)
         x[i] = scratch[i];
 }
 
-// Turns the top-left m × m block of the n-wide array about its diagonal, in tiles that stay in
-// cache, so that the column passes run along rows as the row passes do.
-template <class T>
-void transpose(T* values, int n, int m)
-{
-    constexpr int kTile = 16;
-    for (int bi = 0; bi < m; bi += kTile) {
-        for (int bj = bi; bj < m; bj += kTile) {
-            for (int i = bi; i < std::min(bi + kTile, m); ++i) {
-                for (int j = std::max(bj, i + 1); j < std::min(bj + kTile, m); ++j)
-                    std::swap(values[std::size_t(i) * n + j], values[std::size_t(j) * n + i]);
-            }
-        }
-    }
-}
-
 template <class T, class Line>
 void eachRow(T* values, int n, int m, std::vector<T>& scratch, Line line)
 {
@@ -78,31 +62,52 @@ void eachRow(T* values, int n, int m, std::vector<T>& scratch, Line line)
         line(values + static_cast<std::size_t>(i) * n, m, scratch.data());
 }
 
+// Runs `line` down each column of the m × m block, kStrip columns at a time: the strip is copied
+// out as kStrip lines of m, run, and copied back. Each row of the block is read and written once
+// a pass, a cache line or two at a time, where turning the whole block about its diagonal and
+// back read and wrote it twice more, a column's samples a row apart (a page, at 512 doubles).
+constexpr int kStrip = 16;
+
+template <class T, class Line>
+void eachColumn(T* values, int n, int m, std::vector<T>& strip, std::vector<T>& scratch, Line line)
+{
+    for (int left = 0; left < m; left += kStrip) {
+        const int width = std::min(kStrip, m - left);
+        for (int i = 0; i < m; ++i) {
+            const T* row = values + static_cast<std::size_t>(i) * n + left;
+            for (int j = 0; j < width; ++j)
+                strip[static_cast<std::size_t>(j) * m + i] = row[j];
+        }
+        for (int j = 0; j < width; ++j)
+            line(strip.data() + static_cast<std::size_t>(j) * m, m, scratch.data());
+        for (int i = 0; i < m; ++i) {
+            T* row = values + static_cast<std::size_t>(i) * n + left;
+            for (int j = 0; j < width; ++j)
+                row[j] = strip[static_cast<std::size_t>(j) * m + i];
+        }
+    }
+}
+
 // The 2-D drivers: a forward level runs `line` over the rows, then the columns, of the m × m low
-// band; an inverse level runs the columns first, then the rows, from the coarsest level out. The
-// columns are run as the rows of the transposed block.
+// band; an inverse level runs the columns first, then the rows, from the coarsest level out.
 template <class T, class Line>
 void forward2d(T* values, int n, int levels, Line line)
 {
-    std::vector<T> scratch(n);
+    std::vector<T> scratch(n), strip(std::size_t(kStrip) * n);
     for (int level = 0; level < levels; ++level) {
         const int m = n >> level;
         eachRow(values, n, m, scratch, line);
-        transpose(values, n, m);
-        eachRow(values, n, m, scratch, line);
-        transpose(values, n, m);
+        eachColumn(values, n, m, strip, scratch, line);
     }
 }
 
 template <class T, class Line>
 void inverse2d(T* values, int n, int levels, Line line)
 {
-    std::vector<T> scratch(n);
+    std::vector<T> scratch(n), strip(std::size_t(kStrip) * n);
     for (int level = levels - 1; level >= 0; --level) {
         const int m = n >> level;
-        transpose(values, n, m);
-        eachRow(values, n, m, scratch, line);
-        transpose(values, n, m);
+        eachColumn(values, n, m, strip, scratch, line);
         eachRow(values, n, m, scratch, line);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "AdaptiveBit.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -15,13 +16,52 @@ public:
 
     RangeDecoder(const unsigned char* data, std::size_t size);
 
-    // 0 or 1; kOpen when the bytes cannot tell, or once the stream proved damaged.
-    int decode(AdaptiveBit& model);
+    // 0 or 1; kOpen when the bytes cannot tell, or once the stream proved damaged. Inline: the
+    // passes call it for every decision, and a call the compiler cannot see through costs more
+    // than the decision (in WebAssembly with exceptions on, a trip through JavaScript).
+    int decode(AdaptiveBit& model)
+    {
+        if (broken || least >= range) {
+            broken = true;
+            return kOpen;
+        }
+        const std::uint32_t bound = (range >> AdaptiveBit::kBits) * model.zero();
+        // least ≤ most, so least at or above the bound puts both ends on the 1 side; a 0 needs
+        // the greatest end below it too. Selects rather than branches on the decision itself,
+        // which no predictor guesses.
+        const int bit = least >= bound;
+        if (!bit && most >= bound)
+            return kOpen;
+        const std::uint32_t taken = bit ? bound : 0;
+        least -= taken;
+        most -= taken;
+        range = bit ? range - bound : bound;
+        model.update(bit);
+        while (range < kTop) {
+            range <<= 8;
+            shiftIn();
+        }
+        most = std::min(most, range - 1);
+        return bit;
+    }
+
     // True once the code fell outside the interval: no stream the encoder writes does that.
     bool damaged() const;
 
 private:
-    void shiftIn();
+    static constexpr std::uint32_t kTop = 1u << 24;
+
+    void shiftIn()
+    {
+        if (next < size) {
+            least = (least << 8) | data[next];
+            most = (most << 8) | data[next];
+            ++next;
+        } else {
+            least <<= 8;
+            most = (most << 8) | 0xFFu;
+        }
+    }
 
     const unsigned char* data;
     std::size_t size;

@@ -2,29 +2,7 @@
 
 #include <utility>
 
-namespace {
-
-constexpr std::uint32_t kTop = 1u << 24;
-
-} // namespace
-
 RangeEncoder::RangeEncoder(std::vector<unsigned char> prefix) : out(std::move(prefix)) {}
-
-void RangeEncoder::encode(AdaptiveBit& model, int bit)
-{
-    const std::uint32_t bound = (range >> AdaptiveBit::kBits) * model.zero();
-    if (bit) {
-        low += bound;
-        range -= bound;
-    } else {
-        range = bound;
-    }
-    model.update(bit);
-    while (range < kTop) {
-        range <<= 8;
-        shiftLow();
-    }
-}
 
 void RangeEncoder::shiftLow()
 {

@@ -14,13 +14,26 @@ public:
     // The coded bytes follow `prefix` (the stream's header) in the same vector.
     explicit RangeEncoder(std::vector<unsigned char> prefix);
 
-    void encode(AdaptiveBit& model, int bit);
+    // Inline for the same reason as RangeDecoder::decode: it runs once a decision.
+    void encode(AdaptiveBit& model, int bit)
+    {
+        const std::uint32_t bound = (range >> AdaptiveBit::kBits) * model.zero();
+        low += bit ? bound : 0;
+        range = bit ? range - bound : bound;
+        model.update(bit);
+        while (range < kTop) {
+            range <<= 8;
+            shiftLow();
+        }
+    }
     // Bytes out so far, prefix included; none of them changes any more.
     std::size_t size() const;
     // Emits the bytes that pin the last decision down and hands the whole stream over.
     std::vector<unsigned char> finish();
 
 private:
+    static constexpr std::uint32_t kTop = 1u << 24;
+
     void shiftLow();
 
     std::vector<unsigned char> out;

@@ -1,7 +1,5 @@
 #include "SetPartitioning.h"
 
-#include "CodingWavelets.h"
-
 #include <algorithm>
 #include <cstdlib>
 
@@ -28,31 +26,38 @@ struct SetEntry {
 // The adaptive models, by decision and context. Level class: 0 the finest level, 1 the next, 2
 // the coarser ones; the low band counts as the level below its coarsest.
 struct Contexts {
-    AdaptiveBit pixel[2][3][3][2]; // [tested as offspring][level class][significant neighbours 0, 1, 2+][parent significant]
+    // [tested as offspring][level class × 6 + significant neighbours (0, 1, 2+) × 2 + parent significant]
+    AdaptiveBit pixel[2][18];
     AdaptiveBit descendants[3][2]; // [level class][the root itself significant]
     AdaptiveBit grand[3];          // [level class]
     AdaptiveBit sign[3][3];        // [left neighbour's sign + 1][upper neighbour's sign + 1]
     AdaptiveBit refine[3][2];      // [level class][first refinement]
 };
 
-// The trees' shape on an n × n decomposition of `levels` levels.
+// The trees' shape on an n × n decomposition of `levels` levels. n is a power of two, so a
+// coefficient's index holds its row in the bits above `shift` and its column in those below, and
+// max(i, j) ≥ 2^b exactly when (i | j) ≥ 2^b: the band tests below are bit tests.
 class Trees {
 public:
-    Trees(int n, int levels) : n(n), levels(levels), low(n >> levels)
+    Trees(int n, int levels) : n(n), low(n >> levels)
     {
         while ((1 << shift) < n)
             ++shift;
+        // With one level there is no class 2: every coefficient counts as at or above its bound.
+        quarter = levels >= 2 ? n / 4 : 0;
     }
 
-    int levelClass(std::uint32_t k) const { return bandLevel(row(k), column(k), n, std::min(levels, 2)) - 1; }
+    // bandLevel(i, j, n, min(levels, 2)) − 1, without its loop; `outer` is i | j.
+    int classOf(int outer) const { return 2 - (outer >= quarter) - (outer >= n / 2); }
+    int levelClass(std::uint32_t k) const { return classOf(row(k) | column(k)); }
 
-    bool inLow(int i, int j) const { return i < low && j < low; }
+    bool inLow(int i, int j) const { return (i | j) < low; }
 
     bool hasOffspring(int i, int j) const
     {
         if (inLow(i, j))
             return (i & 1) || (j & 1);
-        return std::max(i, j) < n / 2;
+        return (i | j) < n / 2;
     }
 
     // The top-left coefficient of (i, j)'s 2 × 2 offspring block; (i, j) has offspring.
@@ -69,27 +74,84 @@ public:
         return hasOffspring(row(first), column(first));
     }
 
-    // The coefficient whose offspring (i, j) is; −1 in the low band.
-    long parent(int i, int j) const
-    {
-        if (inLow(i, j))
-            return -1;
-        if (std::max(i, j) < 2 * low) {
-            const int di = i >= low, dj = j >= low;
-            return long(index(((i - di * low) & ~1) + di, ((j - dj * low) & ~1) + dj));
-        }
-        return long(index(i / 2, j / 2));
-    }
-
-    // n is a power of two: rows are index bits above `shift`, columns the bits below.
     std::uint32_t index(int i, int j) const { return (std::uint32_t(i) << shift) | std::uint32_t(j); }
     int row(std::uint32_t k) const { return int(k >> shift); }
     int column(std::uint32_t k) const { return int(k & std::uint32_t(n - 1)); }
 
     const int n;
-    const int levels;
     const int low;
     int shift = 0;
+    int quarter = 0;
+};
+
+// What the passes know around each coefficient, in rows of n + 1 cells between a row of cells
+// above the picture and one below: the cell after a row's last is the one before the next row's
+// first, so every neighbour of a coefficient has a cell and no test needs to know the edges.
+//
+// Each cell holds the coefficient's sign (0 while not significant, always 0 off the picture) and
+// the context of its significance test: its level class, whether its parent is significant and
+// how many of its four neighbours are. A coefficient is tested at every plane until it turns
+// significant, which happens once, so the context is kept up to date then rather than gathered
+// for every test, the passes' most frequent work.
+class Neighbourhood {
+public:
+    explicit Neighbourhood(const Trees& trees)
+        : trees(trees), stride(std::size_t(trees.n) + 1), signs((std::size_t(trees.n) + 2) * stride, 0),
+          around(signs.size(), 0)
+    {
+        const int n = trees.n, quarter = trees.quarter, half = n / 2;
+        const auto classBits = [&](int outer) { return std::uint8_t(trees.classOf(outer) << kClassShift); };
+        // Classes change only at a quarter and a half of the side, so each row is three runs.
+        for (int i = 0; i < n; ++i) {
+            std::uint8_t* row = around.data() + cell(trees.index(i, 0));
+            std::fill(row, row + quarter, classBits(i));
+            std::fill(row + quarter, row + half, classBits(std::max(i, quarter)));
+            std::fill(row + half, row + n, std::uint8_t(0));
+        }
+        for (unsigned a = 0; a < kArounds; ++a) {
+            const unsigned neighbours = a & kNeighbourMask;
+            context[a] = std::uint8_t((a >> kClassShift) * 6 + std::min(neighbours, 2u) * 2 + ((a >> kParentShift) & 1));
+        }
+    }
+
+    // The cell of coefficient k = (i, j): (i + 1) × stride + j.
+    std::size_t cell(std::uint32_t k) const { return k + (k >> trees.shift) + stride; }
+
+    bool significant(std::size_t c) const { return signs[c] != 0; }
+    int sign(std::size_t c) const { return signs[c]; }
+    // The second index of Contexts::pixel for the coefficient at cell c.
+    int testContext(std::size_t c) const { return context[around[c]]; }
+
+    // Coefficient k, at cell c, turned significant with `sign` (−1 or +1).
+    void setSignificant(std::uint32_t k, std::size_t c, int sign)
+    {
+        signs[c] = static_cast<std::int8_t>(sign);
+        // Counts reach at most 4, below the parent bit; the cells off the picture count too, unread.
+        ++around[c - 1];
+        ++around[c + 1];
+        ++around[c - stride];
+        ++around[c + stride];
+        const int i = trees.row(k), j = trees.column(k);
+        if (!trees.hasOffspring(i, j))
+            return;
+        const std::size_t first = cell(trees.offspring(i, j));
+        for (std::size_t o : {first, first + 1, first + stride, first + stride + 1})
+            around[o] |= kParent;
+    }
+
+    const Trees& trees;
+    const std::size_t stride;
+
+private:
+    static constexpr unsigned kNeighbourMask = 7;
+    static constexpr int kParentShift = 3;
+    static constexpr std::uint8_t kParent = 1u << kParentShift;
+    static constexpr int kClassShift = 4;
+    static constexpr unsigned kArounds = 3u << kClassShift;
+
+    std::vector<std::int8_t> signs;
+    std::vector<std::uint8_t> around;
+    std::uint8_t context[kArounds];
 };
 
 // The passes, the same for both ends: `decide(model, question, index, plane)` gives the decision's
@@ -99,13 +161,21 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
                PartialCoefficients& known)
 {
     const int n = trees.n;
+    const std::size_t count = std::size_t(n) * n;
     Contexts contexts;
-    const auto shiftOf = [&](std::uint32_t k) { return shifts.empty() ? 0 : int(shifts[k]); };
-    const auto significant = [&](long k) { return k >= 0 && known.plane[std::size_t(k)] >= 0; };
-    const auto signAt = [&](int i, int j) { return i < 0 || j < 0 ? 0 : int(known.sign[trees.index(i, j)]); };
+    Neighbourhood neighbourhood(trees);
+    const std::uint8_t* const shiftAt = shifts.empty() ? nullptr : shifts.data();
+    const auto shiftOf = [&](std::uint32_t k) { return shiftAt == nullptr ? 0 : int(shiftAt[k]); };
 
+    // Every coefficient is in at most one of the pixel lists at a time, and every set in the set
+    // list at most twice (its descendants, then those beyond its offspring): reserved once, the
+    // lists never move while they grow.
     std::vector<std::uint32_t> lip, lsp;
     std::vector<SetEntry> lis, kept;
+    lip.reserve(count);
+    lsp.reserve(count);
+    lis.reserve(count / 2);
+    kept.reserve(count / 2);
     for (int i = 0; i < trees.low; ++i) {
         for (int j = 0; j < trees.low; ++j) {
             lip.push_back(trees.index(i, j));
@@ -119,23 +189,19 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
     const auto testPixel = [&](std::uint32_t k, int plane, int asOffspring, bool implied) {
         if (plane < shiftOf(k))
             return 0;
-        const int i = trees.row(k), j = trees.column(k);
-        int neighbours = 0;
-        neighbours += i > 0 && significant(long(k) - n);
-        neighbours += i + 1 < n && significant(long(k) + n);
-        neighbours += j > 0 && significant(long(k) - 1);
-        neighbours += j + 1 < n && significant(long(k) + 1);
-        AdaptiveBit& model = contexts.pixel[asOffspring][trees.levelClass(k)][std::min(neighbours, 2)]
-                                          [significant(trees.parent(i, j))];
+        const std::size_t c = neighbourhood.cell(k);
+        AdaptiveBit& model = contexts.pixel[asOffspring][neighbourhood.testContext(c)];
         const int bit = implied ? 1 : decide(model, Question::Bit, k, plane);
         if (bit <= 0)
             return bit;
-        const int negative = decide(contexts.sign[signAt(i, j - 1) + 1][signAt(i - 1, j) + 1], Question::Sign, k, plane);
+        const int negative = decide(contexts.sign[neighbourhood.sign(c - 1) + 1][neighbourhood.sign(c - neighbourhood.stride) + 1],
+                                    Question::Sign, k, plane);
         if (negative < 0)
             return negative;
         known.magnitude[k] = 1u << plane;
         known.plane[k] = static_cast<std::int8_t>(plane);
         known.sign[k] = negative ? -1 : 1;
+        neighbourhood.setSignificant(k, c, known.sign[k]);
         lsp.push_back(k);
         return 1;
     };
@@ -145,11 +211,13 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
 
         std::size_t stay = 0;
         for (std::size_t t = 0; t < lip.size(); ++t) {
-            const int bit = testPixel(lip[t], plane, 0, false);
+            const std::uint32_t k = lip[t];
+            const int bit = testPixel(k, plane, 0, false);
             if (bit < 0)
                 return;
-            if (bit == 0)
-                lip[stay++] = lip[t];
+            // Written either way, kept only when insignificant: no branch on the decision.
+            lip[stay] = k;
+            stay += bit == 0;
         }
         lip.resize(stay);
 
@@ -161,7 +229,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
             const std::uint32_t first = trees.offspring(i, j);
             const std::uint32_t block[4] = {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1};
             if (entry.kind == SetKind::Descendants) {
-                const int bit = decide(contexts.descendants[cls][significant(entry.index)],
+                const int bit = decide(contexts.descendants[cls][neighbourhood.significant(neighbourhood.cell(entry.index))],
                                        Question::Descendants, entry.index, plane);
                 if (bit < 0)
                     return;
@@ -230,15 +298,16 @@ void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_
     for (std::size_t k = 0; k < count; ++k)
         magnitude[k] = std::uint32_t(std::abs(coefficients[k]));
     // Offspring always lie later in raster order than their parent, so one backward sweep sees
-    // every block's maxima before the block's parent.
-    for (std::size_t k = count; k-- > 0;) {
-        const int i = trees.row(std::uint32_t(k)), j = trees.column(std::uint32_t(k));
-        if (!trees.hasOffspring(i, j))
-            continue;
-        const std::uint32_t first = trees.offspring(i, j);
-        for (std::uint32_t o : {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1}) {
-            descendants[k] = std::max({descendants[k], magnitude[o], descendants[o]});
-            grand[k] = std::max(grand[k], descendants[o]);
+    // every block's maxima before the block's parent. Only the top-left quarter has offspring.
+    for (int i = n / 2 - 1; i >= 0; --i) {
+        for (int j = n / 2 - 1; j >= 0; --j) {
+            if (!trees.hasOffspring(i, j))
+                continue;
+            const std::uint32_t k = trees.index(i, j), first = trees.offspring(i, j);
+            for (std::uint32_t o : {first, first + 1, first + std::uint32_t(n), first + std::uint32_t(n) + 1}) {
+                descendants[k] = std::max({descendants[k], magnitude[o], descendants[o]});
+                grand[k] = std::max(grand[k], descendants[o]);
+            }
         }
     }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 int CodedPicture::levelsFor(int n)
 {
@@ -90,29 +91,37 @@ int CodedPicture::size() const
     return side;
 }
 
-void CodedPicture::code()
+void CodedPicture::codeUpTo(std::size_t bytes)
 {
-    if (streamValid)
+    if (streamValid && (complete || stream.size() >= bytes))
         return;
-    stream = encodePicture(picture.data(), side, waveletCoded, levelsFor(side));
+    const std::size_t first = budgetLength(std::numeric_limits<std::size_t>::max(), kCodedFirstBpp, side);
+    // One byte more than wanted tells a stream cut at the limit from one that ends there.
+    const std::size_t limit = bytes > first ? std::numeric_limits<std::size_t>::max() : first + 1;
+    stream = encodePicture(picture.data(), side, waveletCoded, levelsFor(side), limit);
+    complete = stream.size() < limit;
     streamValid = true;
 }
 
 const std::vector<unsigned char>& CodedPicture::wholeStream()
 {
-    code();
+    codeUpTo(std::numeric_limits<std::size_t>::max());
     return stream;
 }
 
+// A stream still cut short is longer than the budget it was coded for, so the budget takes
+// exactly the bytes it allows.
 std::size_t CodedPicture::shownBytes()
 {
-    return budgetLength(wholeStream().size(), bpp, side);
+    const std::size_t allowed = budgetLength(std::numeric_limits<std::size_t>::max(), bpp, side);
+    codeUpTo(allowed);
+    return complete ? budgetLength(stream.size(), bpp, side) : allowed;
 }
 
 std::vector<unsigned char> CodedPicture::shownStream()
 {
-    const std::vector<unsigned char>& whole = wholeStream();
-    return {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(shownBytes())};
+    const std::size_t bytes = shownBytes();
+    return {stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(bytes)};
 }
 
 double CodedPicture::shownBpp()

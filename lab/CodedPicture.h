@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
-// The picture as the wavelet coder gives it back at a budget (the page's Code panel): the whole
-// stream is made once for each picture and wavelet, and a budget takes the stream's first bytes
-// and decodes them, so that moving the budget never encodes again.
+// The picture as the wavelet coder gives it back at a budget (the page's Code panel): a budget
+// takes the stream's first bytes and decodes them. The stream is embedded (its first bytes are the
+// stream coded up to that many), so it is coded no further than asked: up to kCodedFirstBpp, where
+// a learner mostly moves the budget, and whole only once a larger budget or the whole stream
+// itself is asked for. Each picture and wavelet is thus coded at most twice, and moving the budget
+// below kCodedFirstBpp never encodes again.
 class CodedPicture {
 public:
     // Budgets a learner may choose, in bits per pixel, and the state a page starts in.
@@ -16,6 +19,8 @@ public:
     static constexpr double kMaxBpp = 8;
     static constexpr CodingWavelet kFirstWavelet = CodingWavelet::Cdf97;
     static constexpr double kFirstBpp = 1;
+    // How far a picture and wavelet are coded first, in bits per pixel (docs/performance.md).
+    static constexpr double kCodedFirstBpp = 2;
 
     // The levels the coder uses for an n × n picture: 5, its best for 512 × 512 (docs/performance.md),
     // fewer when the side has fewer.
@@ -39,7 +44,8 @@ public:
     double budget() const;
     int size() const;
     // The whole stream of the picture with the wavelet (header included), and the prefix the
-    // budget allows, which is what is shown and saved.
+    // budget allows, which is what is shown and saved; while the budget stays within
+    // kCodedFirstBpp, the prefix codes no more of the stream than that.
     const std::vector<unsigned char>& wholeStream();
     std::vector<unsigned char> shownStream();
     std::size_t shownBytes();
@@ -51,15 +57,18 @@ public:
     double psnr();
 
 private:
-    void code();
+    // Makes the stream hold at least its first `bytes` bytes, or all of it.
+    void codeUpTo(std::size_t bytes);
     void decode();
 
     std::vector<unsigned char> picture;
     int side = 0;
     CodingWavelet waveletCoded = kFirstWavelet;
     double bpp = kFirstBpp;
+    // The stream's first bytes (none while streamValid is false), or all of it when complete.
     std::vector<unsigned char> stream;
     bool streamValid = false;
+    bool complete = false;
     std::vector<unsigned char> decodedGrey;
     std::size_t decodedBytes = 0;
     bool decodedValid = false;

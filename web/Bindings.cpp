@@ -122,6 +122,10 @@ CodedPicture& coded()
         for (int column = 0; column < n; ++column)
             grey[static_cast<std::size_t>(row * n + column)] = greyByte(start[(n - 1 - row) * n + column]);
     g_coded.setPicture(grey, n);
+    // The panel shows CDF 5/3's lossless size, which takes its whole stream: coded whole at once,
+    // rather than up to 2 bpp for the budget first and whole again for the size.
+    if (g_coded.wavelet() == CodingWavelet::Cdf53)
+        g_coded.wholeStream();
     return g_coded;
 }
 
@@ -680,15 +684,18 @@ double codeMaxBpp()
 }
 
 // The shown stream's bytes (header included), its bits per pixel and the PSNR of its picture
-// against the picture as opened, peak 255, and the whole stream's bytes: a JSON object of
-// numbers, the PSNR of an exact picture as the string "Infinity".
+// against the picture as opened, peak 255, and, with CDF 5/3, the whole stream's bytes (the
+// lossless size the panel shows): a JSON object of numbers, the PSNR of an exact picture as the
+// string "Infinity". The other wavelets' whole streams are shown nowhere, so they are not coded
+// whole for it.
 std::string codeStats()
 {
     CodedPicture& c = coded();
     const double psnr = c.psnr();
+    const std::string whole = c.wavelet() == CodingWavelet::Cdf53
+                                  ? ",\"whole\":" + std::to_string(c.wholeStream().size()) : std::string();
     return "{\"bytes\":" + std::to_string(c.shownBytes()) + ",\"bpp\":" + shortestDecimal(c.shownBpp()) +
-           ",\"psnr\":" + (std::isinf(psnr) ? std::string("\"Infinity\"") : shortestDecimal(psnr)) +
-           ",\"whole\":" + std::to_string(c.wholeStream().size()) + "}";
+           ",\"psnr\":" + (std::isinf(psnr) ? std::string("\"Infinity\"") : shortestDecimal(psnr)) + whole + "}";
 }
 
 // PSNR in dB of n × n greys (top row first) against the picture as opened, peak 255; NaN when

@@ -2,6 +2,7 @@
 
 #include "CodedPicture.h"
 #include "Link.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,45 @@ TEST(CodedPicture, BudgetShowsTheStreamsPrefixDecodedAndCodesAgainOnlyForANewPic
     coded.setWavelet(CodingWavelet::Haar);
     EXPECT_EQ(coded.wholeStream(), encodePicture(second.data(), kSide, CodingWavelet::Haar, levels));
     EXPECT_EQ(coded.decoded(), decodedOf(coded.shownStream()));
+}
+
+TEST(CodedPicture, CodingOnlyAsFarAsTheBudgetsAskShowsWhatTheWholeStreamWould)
+{
+    // The stream is first coded up to kCodedFirstBpp and whole only when asked: every budget,
+    // below, at and above that point, in any order, must show the whole stream's prefix, both
+    // for streams longer than kCodedFirstBpp allows and for those that end before it (whose
+    // first coding is already whole).
+    struct Case {
+        std::vector<unsigned char> grey;
+        bool beyondFirst[2]; // Haar, CDF 5/3
+    };
+    std::uint32_t state = 5;
+    std::vector<unsigned char> noise(kSide * kSide);
+    for (unsigned char& grey : noise)
+        grey = static_cast<unsigned char>(nextRandom(state));
+    const Case cases[] = {{noise, {true, true}},
+                          {picture(0), {true, false}},
+                          {std::vector<unsigned char>(kSide * kSide, 77), {false, false}}};
+    const int levels = CodedPicture::levelsFor(kSide);
+    const std::size_t first = budgetLength(kSide * kSide, CodedPicture::kCodedFirstBpp, kSide);
+    for (const Case& c : cases) {
+        for (CodingWavelet wavelet : {CodingWavelet::Haar, CodingWavelet::Cdf53}) {
+            const std::vector<unsigned char> whole = encodePicture(c.grey.data(), kSide, wavelet, levels);
+            SCOPED_TRACE(std::string(waveletName(wavelet)) + ", " + std::to_string(whole.size()) + " bytes whole");
+            ASSERT_EQ(whole.size() > first, c.beyondFirst[wavelet == CodingWavelet::Cdf53]);
+            CodedPicture coded;
+            coded.setPicture(c.grey, kSide);
+            coded.setWavelet(wavelet);
+            for (double bpp : {0.5, CodedPicture::kCodedFirstBpp, 1.99, 2.01, CodedPicture::kMaxBpp, 0.25}) {
+                ASSERT_TRUE(coded.setBudget(bpp));
+                const std::size_t bytes = budgetLength(whole.size(), bpp, kSide);
+                EXPECT_EQ(coded.shownBytes(), bytes) << bpp;
+                EXPECT_EQ(coded.shownStream(), std::vector<unsigned char>(whole.begin(), whole.begin() + long(bytes)));
+                EXPECT_EQ(coded.decoded(), decodedOf(coded.shownStream())) << bpp;
+            }
+            EXPECT_EQ(coded.wholeStream(), whole);
+        }
+    }
 }
 
 TEST(CodedPicture, Cdf53AtItsLosslessSizeGivesThePictureBack)

@@ -1,6 +1,7 @@
-// The Code panel: the picture as opened through the wavelet coder. The core codes it once for
-// each picture and wavelet and keeps the stream; a budget takes the stream's first bytes and
-// decodes them (lab/CodedPicture.h). Here the controls are wired and the numbers shown.
+// The Code panel: the picture as opened through the wavelet coder. The core codes it for each
+// picture and wavelet as far as the budgets ask and keeps the stream; a budget takes the stream's
+// first bytes and decodes them (lab/CodedPicture.h). Here the controls are wired and the numbers
+// shown.
 'use strict';
 const { $, call, heapBytes, vocabulary } = require('./base');
 const { show, say, whenChanged, update, command } = require('./controller');
@@ -52,6 +53,7 @@ function pngOfPicture() {
 }
 
 // With CDF 5/3 the whole stream, `whole` bytes, is the picture exactly: its size against the PNG's.
+// The core gives it with CDF 5/3 only.
 let whole = 0;
 
 function showLossless() {

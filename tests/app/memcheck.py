@@ -25,7 +25,7 @@ ALLOCATOR_OBJECT = "vgpreload_memcheck"
 ALLOCATOR = re.compile(r"(malloc|calloc|realloc|operator new(\[\])?)\b")
 
 
-# Where an uninitialised value came from: it adds a sixth to a quarter to memcheck's time and finds
+# Where an uninitialised value came from: it adds a sixth to a third to memcheck's time and finds
 # no error more, so only the rerun of a failed test asks for it (ORLINDE_MEMCHECK_ORIGINS=1, see
 # tests/app/CMakeLists.txt).
 ORIGINS = os.environ.get("ORLINDE_MEMCHECK_ORIGINS") == "1"

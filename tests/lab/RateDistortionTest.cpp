@@ -9,12 +9,12 @@
 
 namespace {
 
-constexpr int kSide = 64;
+constexpr int kChartSide = 64;
 
 // The tests' picture with its grey levels cut to eight, so that many coefficients tie.
 std::vector<float> tiedPicture()
 {
-    std::vector<float> picture = makeImage(kSide);
+    std::vector<float> picture = makeImage(kChartSide);
     for (float& v : picture)
         v = std::floor(v * 8.0f) / 8.0f;
     return picture;
@@ -41,7 +41,7 @@ TEST(RateDistortion, ComesInSlicesAndStartsOver)
     RateDistortion data;
     EXPECT_TRUE(data.done());
     EXPECT_TRUE(std::isnan(data.psnr(0, 0)));
-    data.start(picture.data(), kSide);
+    data.start(picture.data(), kChartSide);
     int slices = 0;
     for (bool more = true; more; ++slices) {
         EXPECT_TRUE(std::isnan(data.psnr(RateDistortion::kModeCount - 1, shareCount - 1)));
@@ -52,7 +52,7 @@ TEST(RateDistortion, ComesInSlicesAndStartsOver)
     const double last = data.psnr(RateDistortion::kModeCount - 1, shareCount - 1);
     EXPECT_GT(last, 100.0) << "all kept: only the float rounding of F then R";
 
-    data.start(picture.data(), kSide);
+    data.start(picture.data(), kChartSide);
     EXPECT_TRUE(std::isnan(data.psnr(0, 0)));
     data.finish();
     EXPECT_EQ(data.psnr(RateDistortion::kModeCount - 1, shareCount - 1), last);

@@ -71,7 +71,9 @@ function showLossless() {
     `(${bppText(whole)} bits per pixel), gives the picture back exactly, at any budget from ` +
     `${least} bits per pixel. The browser's ` +
     (png.bytes === null ? 'PNG of the same picture is being made.'
-      : `PNG of the same picture: ${bytesText(png.bytes)} bytes (${bppText(png.bytes)} bits per pixel).`));
+      : `PNG of the same picture: ${bytesText(png.bytes)} bytes (${bppText(png.bytes)} bits per ` +
+        'pixel; the browser writes red, green, blue and alpha for every pixel of a canvas, so a ' +
+        'grey PNG from another program is smaller).'));
   if (png.bytes !== null)
     element.dataset.png = png.bytes;
   else

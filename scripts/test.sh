@@ -49,7 +49,7 @@ whole() {
 # page, the plain build and the suite are the longer chain. The sanitized side writes to
 # build-sanitize/ci.log, printed when both have ended; the script fails if either does.
 mkdir -p build-sanitize
-(renice -n 10 -p "$BASHPID" >/dev/null && sanitized) >build-sanitize/ci.log 2>&1 &
+(renice -n 5 -p "$BASHPID" >/dev/null && sanitized) >build-sanitize/ci.log 2>&1 &
 checks=$!
 whole &
 suite=$!

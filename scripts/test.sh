@@ -33,7 +33,7 @@ sanitized() {
 # that memcheck's and a debugger's backtraces need, and compile in a quarter less time than full
 # debug information.
 # The browser, window and memcheck tests spend much of their time waiting for a window, a page or
-# an X server, so CTest runs one more test than there are cores.
+# an X server, so CTest runs two more tests than there are cores.
 whole() {
   local page
   page=$(phase web bash scripts/web.sh)
@@ -41,7 +41,7 @@ whole() {
     -DORLINDE_UNIT_TESTS=OFF -DORLINDE_BUILD_BENCH=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
     -DORLINDE_WEB_PAGE="$page"
   phase build cmake --build build -j"$jobs"
-  phase test ctest --test-dir build --output-on-failure -j$((jobs + 1))
+  phase test ctest --test-dir build --output-on-failure -j$((jobs + 2))
 }
 
 # The two run side by side, each on every core, so that the sanitized build fills the cores the

@@ -45,11 +45,10 @@ whole() {
 }
 
 # The two run side by side, each on every core, so that the sanitized build fills the cores the
-# page's build and the suite's waiting tests leave idle; it runs at a lower priority, since the
-# page, the plain build and the suite are the longer chain. The sanitized side writes to
+# page's build and the suite's waiting tests leave idle. The sanitized side writes to
 # build-sanitize/ci.log, printed when both have ended; the script fails if either does.
 mkdir -p build-sanitize
-(renice -n 5 -p "$BASHPID" >/dev/null && sanitized) >build-sanitize/ci.log 2>&1 &
+sanitized >build-sanitize/ci.log 2>&1 &
 checks=$!
 whole &
 suite=$!

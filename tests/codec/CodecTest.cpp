@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,26 @@ TEST(Codec, EncodingUpToABudgetGivesTheWholeStreamsFirstBytes)
             EXPECT_EQ(part, Bytes(whole.begin(), whole.begin() + long(limit))) << "limit " << limit;
         }
         EXPECT_EQ(encodePicture(grey.data(), n, wavelet, 4, whole.size() + 5), whole);
+    }
+}
+
+// Saved streams must go on decoding to the pictures they were saved from, so the bytes the coder
+// writes are pinned for one picture a wavelet: any change to the passes' decisions or their
+// contexts shows here and needs a new version in the header, with the old one still read.
+TEST(Codec, StreamsKeepTheBytesOfTheirVersion)
+{
+    const std::pair<CodingWavelet, std::uint64_t> pinned[] = {
+        {CodingWavelet::Haar, 15437451846439410070ull},
+        {CodingWavelet::Cdf53, 5403024081752107988ull},
+        {CodingWavelet::Cdf97, 16970782562647497405ull}};
+    const int n = 32;
+    const Bytes grey = greyPicture(n);
+    for (const auto& [wavelet, digest] : pinned) {
+        // FNV-1a over the whole stream.
+        std::uint64_t hash = 14695981039346656037ull;
+        for (unsigned char byte : encodePicture(grey.data(), n, wavelet, 3))
+            hash = (hash ^ byte) * 1099511628211ull;
+        EXPECT_EQ(hash, digest) << waveletName(wavelet);
     }
 }
 

@@ -49,7 +49,7 @@ test('the link replays the state bit for bit when the fragment changes',
   await page.selectOption('#view', 'coefficients');
   await start('testcard', '');
   await replay(hash.slice(1));
-  // The replay ends with the view; a long one may write the address half-way, then again.
+  // The replay ends with the view, and the address with the state it reached.
   await page.waitForFunction((address) => document.getElementById('signed').checked &&
                              location.hash === address, hash);
   assert.deepStrictEqual([...await state(), await page.inputValue('#view')],
@@ -98,7 +98,8 @@ test('the link replays the state bit for bit when the fragment changes',
   await page.selectOption('#mode', 'picture');
 });
 
-test('the address follows the commands within 300 ms, never in a key\'s own time', async () => {
+test('the address follows the commands within 300 ms, not in a key\'s time nor mid-replay',
+     async () => {
   await start('testcard', '');
   const written = await page.evaluate(async () => {
     const before = orlinde.link();
@@ -110,5 +111,32 @@ test('the address follows the commands within 300 ms, never in a key\'s own time
   });
   assert.deepStrictEqual(written, ['#sample=testcard', '#sample=testcard',
                                    '#sample=testcard&do=F,B']);
+  // A replay that outlasts the delay: the address keeps the link whole until the replay ends, as
+  // a reload half-way through would otherwise lose the commands not yet run.
+  const long = `#sample=scene&do=${Array(400).fill('F,R').join(',')}`;
+  const writes = await page.evaluate(async (to) => {
+    const seen = [];
+    const replace = history.replaceState.bind(history);
+    history.replaceState = (state, title, url) => {
+      seen.push(String(url));
+      replace(state, title, url);
+    };
+    const tick = () => new Promise((resolve) => setTimeout(resolve, 5));
+    const busy = document.getElementById('busy');
+    const started = performance.now();
+    location.hash = to;
+    while (busy.hidden && performance.now() - started < 2000)
+      await tick();
+    const shown = !busy.hidden;
+    while (!busy.hidden)
+      await tick();
+    // From the change of the fragment to the end of the replay's progress; 0 if it never showed.
+    const lasted = shown ? performance.now() - started : 0;
+    await new Promise((resolve) => setTimeout(resolve, 400));
+    history.replaceState = replace;
+    return { seen, lasted };
+  }, long);
+  assert.ok(writes.lasted > 300, `the replay outlasts the delay (${writes.lasted} ms)`);
+  assert.deepStrictEqual(writes.seen.filter((url) => !url.endsWith(long)), [], 'no half-way address');
 });
 

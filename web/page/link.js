@@ -5,7 +5,7 @@
 // command, at once when the page is left or text is copied: never in a key's own time.
 'use strict';
 const { $, call, viewer } = require('./base');
-const { show, say, whenChanged, update, setReplaying } = require('./controller');
+const { show, say, whenChanged, update, setReplaying, isReplaying } = require('./controller');
 const { fragmentText, replayNotes, writtenLater } = require('./link-text');
 const { inSlices } = require('./slices');
 const { setMode } = require('./numbers');
@@ -16,6 +16,10 @@ const { viewIndex, signedView } = require('./picture');
 let replayRun = 0;
 
 function writeLink() {
+  // A replay under way keeps its link whole in the address: written half-way, a reload or a copy
+  // would lose the commands not yet run. The replay's end writes the state it reached.
+  if (isReplaying())
+    return location.hash;
   const fragment = `#${call.link(shownSample(), signedView(), viewIndex())}`;
   // replaceState fires no hashchange, so the page never replays its own writing.
   if (fragment !== location.hash)

@@ -96,8 +96,11 @@ void CodedPicture::codeUpTo(std::size_t bytes)
     if (streamValid && (complete || stream.size() >= bytes))
         return;
     const std::size_t first = budgetLength(std::numeric_limits<std::size_t>::max(), kCodedFirstBpp, side);
+    // CDF 5/3's whole stream is its lossless size, which the panel shows: coded whole at once,
+    // rather than up to kCodedFirstBpp for the budget and whole again for the size.
+    const bool whole = bytes > first || waveletCoded == CodingWavelet::Cdf53;
     // One byte more than wanted tells a stream cut at the limit from one that ends there.
-    const std::size_t limit = bytes > first ? std::numeric_limits<std::size_t>::max() : first + 1;
+    const std::size_t limit = whole ? std::numeric_limits<std::size_t>::max() : first + 1;
     stream = encodePicture(picture.data(), side, waveletCoded, levelsFor(side), limit);
     complete = stream.size() < limit;
     streamValid = true;

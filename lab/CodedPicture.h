@@ -10,8 +10,9 @@
 // takes the stream's first bytes and decodes them. The stream is embedded (its first bytes are the
 // stream coded up to that many), so it is coded no further than asked: up to kCodedFirstBpp, where
 // a learner mostly moves the budget, and whole only once a larger budget or the whole stream
-// itself is asked for. Each picture and wavelet is thus coded at most twice, and moving the budget
-// below kCodedFirstBpp never encodes again.
+// itself is asked for (CDF 5/3, whose whole stream is the lossless size shown, at once). Each
+// picture and wavelet is thus coded at most twice, and moving the budget below kCodedFirstBpp
+// never encodes again.
 class CodedPicture {
 public:
     // Budgets a learner may choose, in bits per pixel, and the state a page starts in.

@@ -122,10 +122,6 @@ CodedPicture& coded()
         for (int column = 0; column < n; ++column)
             grey[static_cast<std::size_t>(row * n + column)] = greyByte(start[(n - 1 - row) * n + column]);
     g_coded.setPicture(grey, n);
-    // The panel shows CDF 5/3's lossless size, which takes its whole stream: coded whole at once,
-    // rather than up to 2 bpp for the budget first and whole again for the size.
-    if (g_coded.wavelet() == CodingWavelet::Cdf53)
-        g_coded.wholeStream();
     return g_coded;
 }
 

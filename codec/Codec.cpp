@@ -1,5 +1,6 @@
 #include "Codec.h"
 
+#include "CodingRecord.h"
 #include "CodingWavelets.h"
 #include "RangeDecoder.h"
 #include "RangeEncoder.h"
@@ -139,87 +140,13 @@ unsigned char toGrey(double value)
     return static_cast<unsigned char>(static_cast<int>(y + 0.5));
 }
 
-} // namespace
-
-const char* waveletName(CodingWavelet wavelet)
+// The picture the decoder's knowledge gives: each known magnitude put back inside what its bits
+// leave open, transformed back and rounded to greys.
+void pictureOf(const Header& header, const std::vector<std::uint8_t>& shifts, const PartialCoefficients& known,
+               DecodedPicture& picture)
 {
-    switch (wavelet) {
-    case CodingWavelet::Haar:
-        return "haar";
-    case CodingWavelet::Cdf53:
-        return "cdf53";
-    case CodingWavelet::Cdf97:
-        return "cdf97";
-    }
-    return "";
-}
-
-bool parseWavelet(const std::string& name, CodingWavelet& wavelet)
-{
-    for (CodingWavelet w : {CodingWavelet::Haar, CodingWavelet::Cdf53, CodingWavelet::Cdf97}) {
-        if (name == waveletName(w)) {
-            wavelet = w;
-            return true;
-        }
-    }
-    return false;
-}
-
-bool codable(int n, int levels)
-{
-    return n >= kMinSide && n <= kMaxSide && (n & (n - 1)) == 0 && levels >= 1 && levels < 16 && (n >> levels) >= 2;
-}
-
-std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, CodingWavelet wavelet, int levels,
-                                         std::size_t maxBytes)
-{
-    if (!codable(n, levels) || waveletName(wavelet)[0] == '\0')
-        return {};
-    const std::size_t count = std::size_t(n) * n;
-    const std::vector<std::uint8_t> shifts = bandShifts(wavelet, n, levels);
-    std::vector<std::int32_t> coefficients(count);
-    int stepExponent = 0;
-    if (wavelet == CodingWavelet::Cdf53) {
-        std::vector<std::int64_t> values(grey, grey + count);
-        for (std::int64_t& v : values)
-            v -= kMidGrey;
-        cdf53Forward(values.data(), n, levels);
-        for (std::size_t k = 0; k < count; ++k)
-            coefficients[k] = static_cast<std::int32_t>(values[k] * (std::int64_t{1} << shifts[k]));
-    } else {
-        std::vector<double> values(grey, grey + count);
-        for (double& v : values)
-            v -= kMidGrey;
-        (wavelet == CodingWavelet::Haar ? haarForward : cdf97Forward)(values.data(), n, levels);
-        stepExponent = kStepExponent;
-        // A power of two scales exactly, as std::ldexp does, but without a call a coefficient.
-        const double step = std::ldexp(1.0, stepExponent);
-        for (std::size_t k = 0; k < count; ++k)
-            coefficients[k] = static_cast<std::int32_t>(values[k] * step);
-    }
-    const int planes = planesFor(coefficients);
-    RangeEncoder encoder(headerBytes({wavelet, n, levels, stepExponent, planes}));
-    encodeTrees(coefficients.data(), shifts, n, levels, planes, maxBytes, encoder);
-    std::vector<unsigned char> stream = encoder.finish();
-    if (stream.size() > maxBytes)
-        stream.resize(maxBytes);
-    return stream;
-}
-
-std::string decodePicture(const unsigned char* data, std::size_t size, DecodedPicture& picture)
-{
-    Header header;
-    const std::string refusal = readHeader(data, size, header);
-    if (!refusal.empty())
-        return refusal;
     const int n = header.n;
     const std::size_t count = std::size_t(n) * n;
-    const std::vector<std::uint8_t> shifts = bandShifts(header.wavelet, n, header.levels);
-    RangeDecoder decoder(data + kStreamHeaderBytes, size - kStreamHeaderBytes);
-    const PartialCoefficients known = decodeTrees(decoder, shifts, n, header.levels, header.planes);
-    if (decoder.damaged())
-        return "Codec: damaged stream.";
-
     std::vector<unsigned char> grey(count);
     if (header.wavelet == CodingWavelet::Cdf53) {
         // Each magnitude goes back as the middle of what its known bits leave open; once every
@@ -257,6 +184,104 @@ std::string decodePicture(const unsigned char* data, std::size_t size, DecodedPi
     picture.wavelet = header.wavelet;
     picture.levels = header.levels;
     picture.grey = std::move(grey);
+}
+
+} // namespace
+
+const char* waveletName(CodingWavelet wavelet)
+{
+    switch (wavelet) {
+    case CodingWavelet::Haar:
+        return "haar";
+    case CodingWavelet::Cdf53:
+        return "cdf53";
+    case CodingWavelet::Cdf97:
+        return "cdf97";
+    }
+    return "";
+}
+
+bool parseWavelet(const std::string& name, CodingWavelet& wavelet)
+{
+    for (CodingWavelet w : {CodingWavelet::Haar, CodingWavelet::Cdf53, CodingWavelet::Cdf97}) {
+        if (name == waveletName(w)) {
+            wavelet = w;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool codable(int n, int levels)
+{
+    return n >= kMinSide && n <= kMaxSide && (n & (n - 1)) == 0 && levels >= 1 && levels < 16 && (n >> levels) >= 2;
+}
+
+std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, CodingWavelet wavelet, int levels,
+                                         std::size_t maxBytes, CodingRecord* record)
+{
+    if (!codable(n, levels) || waveletName(wavelet)[0] == '\0')
+        return {};
+    const std::size_t count = std::size_t(n) * n;
+    const std::vector<std::uint8_t> shifts = bandShifts(wavelet, n, levels);
+    std::vector<std::int32_t> coefficients(count);
+    int stepExponent = 0;
+    if (wavelet == CodingWavelet::Cdf53) {
+        std::vector<std::int64_t> values(grey, grey + count);
+        for (std::int64_t& v : values)
+            v -= kMidGrey;
+        cdf53Forward(values.data(), n, levels);
+        for (std::size_t k = 0; k < count; ++k)
+            coefficients[k] = static_cast<std::int32_t>(values[k] * (std::int64_t{1} << shifts[k]));
+    } else {
+        std::vector<double> values(grey, grey + count);
+        for (double& v : values)
+            v -= kMidGrey;
+        (wavelet == CodingWavelet::Haar ? haarForward : cdf97Forward)(values.data(), n, levels);
+        stepExponent = kStepExponent;
+        // A power of two scales exactly, as std::ldexp does, but without a call a coefficient.
+        const double step = std::ldexp(1.0, stepExponent);
+        for (std::size_t k = 0; k < count; ++k)
+            coefficients[k] = static_cast<std::int32_t>(values[k] * step);
+    }
+    const int planes = planesFor(coefficients);
+    RangeEncoder encoder(headerBytes({wavelet, n, levels, stepExponent, planes}));
+    if (record != nullptr)
+        record->start(n);
+    encodeTrees(coefficients.data(), shifts, n, levels, planes, maxBytes, encoder, record);
+    std::vector<unsigned char> stream = encoder.finish();
+    if (stream.size() > maxBytes)
+        stream.resize(maxBytes);
+    if (record != nullptr && stream.size() >= kStreamHeaderBytes)
+        record->settle(stream.data() + kStreamHeaderBytes, stream.size() - kStreamHeaderBytes);
+    return stream;
+}
+
+std::string decodePicture(const unsigned char* data, std::size_t size, DecodedPicture& picture)
+{
+    Header header;
+    const std::string refusal = readHeader(data, size, header);
+    if (!refusal.empty())
+        return refusal;
+    const std::vector<std::uint8_t> shifts = bandShifts(header.wavelet, header.n, header.levels);
+    RangeDecoder decoder(data + kStreamHeaderBytes, size - kStreamHeaderBytes);
+    const PartialCoefficients known = decodeTrees(decoder, shifts, header.n, header.levels, header.planes);
+    if (decoder.damaged())
+        return "Codec: damaged stream.";
+    pictureOf(header, shifts, known, picture);
+    return "";
+}
+
+std::string decodeRecorded(const unsigned char* data, std::size_t size, const CodingRecord& record,
+                           DecodedPicture& picture)
+{
+    Header header;
+    const std::string refusal = readHeader(data, size, header);
+    if (!refusal.empty())
+        return refusal;
+    PartialCoefficients known;
+    record.replay(size - kStreamHeaderBytes, known);
+    pictureOf(header, bandShifts(header.wavelet, header.n, header.levels), known, picture);
     return "";
 }
 

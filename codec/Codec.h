@@ -10,6 +10,8 @@
 // set partitioning in hierarchical trees, most important first, so that any prefix of a stream
 // decodes to the best picture those bytes can give.
 
+class CodingRecord;
+
 enum class CodingWavelet : std::uint8_t { Haar = 1, Cdf53 = 2, Cdf97 = 3 };
 
 // "haar", "cdf53", "cdf97": the names links and the page use.
@@ -31,8 +33,10 @@ bool codable(int n, int levels);
 // order). Stops early once it holds `maxBytes` bytes and returns exactly that many: the same bytes
 // the whole stream begins with (so a limit below the header gives part of it). Empty when
 // (n, levels) is not codable, `wavelet` is none of the three, or the limit is 0.
+// `record`, unless null, is filled for decodeRecorded.
 std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, CodingWavelet wavelet, int levels,
-                                         std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
+                                         std::size_t maxBytes = std::numeric_limits<std::size_t>::max(),
+                                         CodingRecord* record = nullptr);
 
 struct DecodedPicture {
     int size = 0;
@@ -45,6 +49,10 @@ struct DecodedPicture {
 // set, or the refusal (a text beginning "Codec: ") with `picture` unchanged. Reads only the
 // `size` bytes at `data`.
 std::string decodePicture(const unsigned char* data, std::size_t size, DecodedPicture& picture);
+// What decodePicture gives for a prefix of the stream encodePicture filled `record` beside,
+// replayed from the record: a write a coefficient's change rather than a pass a decision.
+std::string decodeRecorded(const unsigned char* data, std::size_t size, const CodingRecord& record,
+                           DecodedPicture& picture);
 
 // Peak signal-to-noise ratio in dB of `count` greys against `reference`, peak 255:
 // 10 log10(255² × count / Σ error²), +infinity when they are equal.

@@ -48,6 +48,12 @@ public:
     // True once the code fell outside the interval: no stream the encoder writes does that.
     bool damaged() const;
 
+    // Becomes, at the same decision, the decoder of one byte more of the same stream (that byte
+    // must be there to read, just past the `size` given). Exact when the longer decoder gave every
+    // decision before this one as this one did, as it does on the bytes an encoder wrote, where
+    // more bytes never settle fewer decisions.
+    void extend();
+
 private:
     static constexpr std::uint32_t kTop = 1u << 24;
 
@@ -56,15 +62,16 @@ private:
         if (next < size) {
             least = (least << 8) | data[next];
             most = (most << 8) | data[next];
-            ++next;
         } else {
             least <<= 8;
             most = (most << 8) | 0xFFu;
         }
+        ++next;
     }
 
     const unsigned char* data;
     std::size_t size;
+    // The position of the next byte shifted in, whether the stream holds it or not.
     std::size_t next = 0;
     std::uint32_t range = 0xFFFFFFFFu;
     // The least and the greatest value the code can have, given the bytes read.

@@ -1,5 +1,7 @@
 #include "SetPartitioning.h"
 
+#include "CodingRecord.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -155,10 +157,11 @@ private:
 };
 
 // The passes, the same for both ends: `decide(model, question, index, plane)` gives the decision's
-// bit (coding it, or reading it) or a negative value to stop.
-template <class Decide>
-void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Trees& trees, int planes,
-               PartialCoefficients& known)
+// bit (coding it, or reading it) or a negative value to stop; `learned(k, plane, change)` follows
+// each change to what is known of coefficient k.
+template <class Decide, class Learned>
+void runPasses(Decide decide, Learned learned, const std::vector<std::uint8_t>& shifts, const Trees& trees,
+               int planes, PartialCoefficients& known)
 {
     const int n = trees.n;
     const std::size_t count = std::size_t(n) * n;
@@ -201,6 +204,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
         known.magnitude[k] = 1u << plane;
         known.plane[k] = static_cast<std::int8_t>(plane);
         known.sign[k] = negative ? -1 : 1;
+        learned(k, plane, negative ? CodingRecord::SignificantNegative : CodingRecord::SignificantPositive);
         neighbourhood.setSignificant(k, c, known.sign[k]);
         lsp.push_back(k);
         return 1;
@@ -276,6 +280,7 @@ void runPasses(Decide decide, const std::vector<std::uint8_t>& shifts, const Tre
                 return;
             known.magnitude[k] |= std::uint32_t(bit) << plane;
             known.plane[k] = static_cast<std::int8_t>(plane);
+            learned(k, plane, bit ? CodingRecord::RefinedTo1 : CodingRecord::RefinedTo0);
         }
     }
 }
@@ -290,7 +295,7 @@ PartialCoefficients unknown(int n)
 } // namespace
 
 void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_t>& shifts, int n,
-                 int levels, int planes, std::size_t maxBytes, RangeEncoder& encoder)
+                 int levels, int planes, std::size_t maxBytes, RangeEncoder& encoder, CodingRecord* record)
 {
     const Trees trees(n, levels);
     const std::size_t count = std::size_t(n) * n;
@@ -328,10 +333,20 @@ void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_
             bit = coefficients[k] < 0;
             break;
         }
+        // Stopping before the next decision rather than after the last lets the passes finish
+        // what the last one taught, which a decoder given all the bytes also learns.
+        if (encoder.size() >= maxBytes)
+            return -1;
+        if (record != nullptr)
+            record->decided(model.zero(), bit);
         encoder.encode(model, bit);
-        return encoder.size() >= maxBytes ? -1 : bit;
+        return bit;
     };
-    runPasses(decide, shifts, trees, planes, known);
+    const auto learned = [&](std::uint32_t k, int plane, CodingRecord::Change change) {
+        if (record != nullptr)
+            record->learned(k, plane, change);
+    };
+    runPasses(decide, learned, shifts, trees, planes, known);
 }
 
 PartialCoefficients decodeTrees(RangeDecoder& decoder, const std::vector<std::uint8_t>& shifts,
@@ -340,6 +355,6 @@ PartialCoefficients decodeTrees(RangeDecoder& decoder, const std::vector<std::ui
     const Trees trees(n, levels);
     PartialCoefficients known = unknown(n);
     const auto decide = [&](AdaptiveBit& model, Question, std::uint32_t, int) { return decoder.decode(model); };
-    runPasses(decide, shifts, trees, planes, known);
+    runPasses(decide, [](std::uint32_t, int, CodingRecord::Change) {}, shifts, trees, planes, known);
     return known;
 }

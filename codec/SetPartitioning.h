@@ -29,10 +29,13 @@ struct PartialCoefficients {
     std::vector<std::int8_t> sign;
 };
 
+class CodingRecord;
+
 // Codes `coefficients` (each magnitude below 2^planes, its low `shifts` bits 0) until all planes
-// are coded or the encoder holds at least `maxBytes` bytes.
+// are coded or the encoder holds at least `maxBytes` bytes; `record`, unless null, gets every
+// decision and change to the known coefficients.
 void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_t>& shifts, int n,
-                 int levels, int planes, std::size_t maxBytes, RangeEncoder& encoder);
+                 int levels, int planes, std::size_t maxBytes, RangeEncoder& encoder, CodingRecord* record);
 
 // Reads decisions until the last plane or the first decision the bytes leave open.
 PartialCoefficients decodeTrees(RangeDecoder& decoder, const std::vector<std::uint8_t>& shifts,

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "AdaptiveBit.h"
+#include "SetPartitioning.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// What the encoder coded, kept beside its stream so that the decoder's knowledge after any prefix
+// of the stream comes back without decoding: the decisions (their models' probabilities and
+// bits), every change the passes made to the known coefficients, in order, and for each length of
+// the stream how many of those changes a decoder given that many bytes makes. A decoder stops at
+// the first decision its bytes leave open, so its knowledge is always the first changes of the
+// whole stream's; replaying them costs a write a change instead of a pass a decision.
+class CodingRecord {
+public:
+    // What a change did to coefficient k at its plane.
+    enum Change : std::uint32_t { RefinedTo0, RefinedTo1, SignificantPositive, SignificantNegative };
+
+    // Empties the record for a new stream of an n × n picture.
+    void start(int n);
+    // The encoder coded `bit` with a model whose probability of 0 was `zero`.
+    void decided(std::uint32_t zero, int bit)
+    {
+        decisions.push_back(zero | std::uint32_t(bit) << kBitShift);
+    }
+    // The passes learned `change` of coefficient k at `plane`, after the last decision.
+    void learned(std::uint32_t k, int plane, Change change)
+    {
+        changes.push_back(k | std::uint32_t(plane) << kPlaneShift | std::uint32_t(change) << kChangeShift);
+        decisions.back() |= kChangeFollows;
+    }
+    // Works out, from the stream's coded bytes (those after its header), how many changes each
+    // length of them settles.
+    void settle(const unsigned char* coded, std::size_t size);
+
+    // The decoder's knowledge after the first `bytes` coded bytes (at most those settled).
+    void replay(std::size_t bytes, PartialCoefficients& known) const;
+
+private:
+    static constexpr int kBitShift = AdaptiveBit::kBits;
+    static constexpr std::uint32_t kChangeFollows = 1u << 16;
+    static constexpr int kPlaneShift = 18;
+    static constexpr int kChangeShift = 23;
+
+    int side = 0;
+    std::vector<std::uint32_t> decisions;
+    std::vector<std::uint32_t> changes;
+    // settled[b]: the changes a decoder given b coded bytes makes.
+    std::vector<std::uint32_t> settled;
+};

@@ -101,7 +101,7 @@ void CodedPicture::codeUpTo(std::size_t bytes)
     const bool whole = bytes > first || waveletCoded == CodingWavelet::Cdf53;
     // One byte more than wanted tells a stream cut at the limit from one that ends there.
     const std::size_t limit = whole ? std::numeric_limits<std::size_t>::max() : first + 1;
-    stream = encodePicture(picture.data(), side, waveletCoded, levelsFor(side), limit);
+    stream = encodePicture(picture.data(), side, waveletCoded, levelsFor(side), limit, &record);
     complete = stream.size() < limit;
     streamValid = true;
 }
@@ -133,7 +133,8 @@ double CodedPicture::shownBpp()
 }
 
 // A prefix decodes again only when its length changed: budgets that allow the same bytes show the
-// same picture.
+// same picture. It is replayed from the coding's record, so that the picture follows a moving
+// budget: the decoder's passes over a 2 bpp prefix take longer than a frame.
 void CodedPicture::decode()
 {
     const std::size_t bytes = shownBytes();
@@ -141,7 +142,7 @@ void CodedPicture::decode()
         return;
     DecodedPicture out;
     // Too few bytes for the header (a picture too small for the budget) settle nothing: mid grey.
-    if (decodePicture(stream.data(), bytes, out).empty())
+    if (decodeRecorded(stream.data(), bytes, record, out).empty())
         decodedGrey = std::move(out.grey);
     else
         decodedGrey.assign(picture.size(), 128);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Codec.h"
+#include "CodingRecord.h"
 
 #include <cstddef>
 #include <string>
@@ -68,6 +69,8 @@ private:
     double bpp = kFirstBpp;
     // The stream's first bytes (none while streamValid is false), or all of it when complete.
     std::vector<unsigned char> stream;
+    // What coding the stream decided, from which any prefix's picture is replayed.
+    CodingRecord record;
     bool streamValid = false;
     bool complete = false;
     std::vector<unsigned char> decodedGrey;

@@ -280,7 +280,8 @@ std::string decodeRecorded(const unsigned char* data, std::size_t size, const Co
     if (!refusal.empty())
         return refusal;
     PartialCoefficients known;
-    record.replay(size - kStreamHeaderBytes, known);
+    if (!record.replay(size - kStreamHeaderBytes, known))
+        return decodePicture(data, size, picture);
     pictureOf(header, bandShifts(header.wavelet, header.n, header.levels), known, picture);
     return "";
 }

@@ -49,8 +49,9 @@ struct DecodedPicture {
 // set, or the refusal (a text beginning "Codec: ") with `picture` unchanged. Reads only the
 // `size` bytes at `data`.
 std::string decodePicture(const unsigned char* data, std::size_t size, DecodedPicture& picture);
-// What decodePicture gives for a prefix of the stream encodePicture filled `record` beside,
-// replayed from the record: a write a coefficient's change rather than a pass a decision.
+// What decodePicture gives for a prefix of the stream encodePicture filled `record` beside:
+// replayed from the record (a write a coefficient's change rather than a pass a decision) as far
+// as the record reaches, decoded beyond.
 std::string decodeRecorded(const unsigned char* data, std::size_t size, const CodingRecord& record,
                            DecodedPicture& picture);
 

@@ -41,13 +41,15 @@ void CodingRecord::settle(const unsigned char* coded, std::size_t size)
     std::fill(settled.begin() + static_cast<std::ptrdiff_t>(known), settled.end(), made);
 }
 
-void CodingRecord::replay(std::size_t bytes, PartialCoefficients& known) const
+bool CodingRecord::replay(std::size_t bytes, PartialCoefficients& known) const
 {
+    if (bytes >= settled.size())
+        return false;
     const std::size_t count = std::size_t(side) * side;
     known.magnitude.assign(count, 0);
     known.plane.assign(count, -1);
     known.sign.assign(count, 0);
-    const std::uint32_t made = settled.empty() ? 0 : settled[std::min(bytes, settled.size() - 1)];
+    const std::uint32_t made = settled[bytes];
     for (std::uint32_t t = 0; t < made; ++t) {
         const std::uint32_t entry = changes[t];
         const std::uint32_t k = entry & ((1u << kPlaneShift) - 1);
@@ -61,4 +63,5 @@ void CodingRecord::replay(std::size_t bytes, PartialCoefficients& known) const
         }
         known.plane[k] = static_cast<std::int8_t>(plane);
     }
+    return true;
 }

@@ -35,8 +35,9 @@ public:
     // length of them settles.
     void settle(const unsigned char* coded, std::size_t size);
 
-    // The decoder's knowledge after the first `bytes` coded bytes (at most those settled).
-    void replay(std::size_t bytes, PartialCoefficients& known) const;
+    // The decoder's knowledge after the first `bytes` coded bytes; false, changing nothing, when
+    // the record does not reach that far (it was settled on fewer bytes, or never).
+    bool replay(std::size_t bytes, PartialCoefficients& known) const;
 
 private:
     static constexpr int kBitShift = AdaptiveBit::kBits;

@@ -12,6 +12,12 @@ bool RangeDecoder::damaged() const
     return broken;
 }
 
+bool RangeDecoder::operator==(const RangeDecoder& other) const
+{
+    return data == other.data && size == other.size && next == other.next && range == other.range &&
+           least == other.least && most == other.most && broken == other.broken;
+}
+
 // The decoder keeps, of the bytes it lacks, 0x00 in its least value and 0xFF in its greatest,
 // which never exceeds the range's top: the greatest is the least plus every missing byte's
 // 0xFF, or the top, whichever is lower. A byte shifted out of the last four read weighs nothing

@@ -48,6 +48,10 @@ public:
     // True once the code fell outside the interval: no stream the encoder writes does that.
     bool damaged() const;
 
+    // Equal decoders read the same bytes from the same place and know the same of the code: they
+    // give the same decisions from here on.
+    bool operator==(const RangeDecoder& other) const;
+
     // Becomes, at the same decision, the decoder of one byte more of the same stream (that byte
     // must be there to read, just past the `size` given). Exact when the longer decoder gave every
     // decision before this one as this one did, as it does on the bytes an encoder wrote, where

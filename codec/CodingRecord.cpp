@@ -22,7 +22,7 @@ void CodingRecord::start(int n)
 // takes over, which settles every decision before it too.
 void CodingRecord::settle(const unsigned char* coded, std::size_t size)
 {
-    settled.assign(size + 1, 0);
+    settled.resize(size + 1);
     RangeDecoder decoder(coded, 0);
     std::size_t known = 0;
     std::uint32_t made = 0;

@@ -41,6 +41,7 @@ TEST(RangeDecoder, GivenOneByteMoreItIsTheDecoderOfThatLongerPrefix)
     for (int k = 0; k < 6; ++k)
         early.extend();
     EXPECT_TRUE(early == RangeDecoder(stream.data(), 6));
+    EXPECT_FALSE(early == RangeDecoder(stream.data(), 5));
 
     const auto broughtThrough = [&](std::size_t bytes, std::size_t decisions) {
         RangeDecoder decoder(stream.data(), bytes);

@@ -4,13 +4,15 @@
 //       For each wavelet: the whole stream once, then for each budget the prefix it allows,
 //       decoded. One line per wavelet and budget: "wavelet bpp bytes psnr".
 //   orlinde_codec_bench time N LEVELS picture.raw BPP
-//       Median processor time over 21 runs of encoding up to BPP, and of decoding that prefix,
-//       per wavelet: "wavelet encode_ms decode_ms bytes". Processor time, not wall time, so that
-//       other work on a shared machine weighs little.
+//       Median processor time over 21 runs of encoding up to BPP, of decoding that prefix, of
+//       encoding with a record and of replaying the prefix from it, per wavelet:
+//       "wavelet encode_ms decode_ms record_ms replay_ms bytes". Processor time, not wall time, so
+//       that other work on a shared machine weighs little.
 //
 // picture.raw holds N × N grey bytes.
 
 #include "Codec.h"
+#include "CodingRecord.h"
 
 #include <algorithm>
 #include <ctime>
@@ -91,7 +93,13 @@ int main(int argc, char** argv)
         std::vector<unsigned char> stream;
         const double encodeMs = medianMilliseconds([&] { stream = encodePicture(grey.data(), n, wavelet, levels, budget); });
         const double decodeMs = medianMilliseconds([&] { decoded(stream, stream.size()); });
-        std::printf("%s %.2f %.2f %zu\n", waveletName(wavelet), encodeMs, decodeMs, stream.size());
+        CodingRecord record;
+        const double recordMs =
+            medianMilliseconds([&] { stream = encodePicture(grey.data(), n, wavelet, levels, budget, &record); });
+        DecodedPicture picture;
+        const double replayMs = medianMilliseconds([&] { decodeRecorded(stream.data(), stream.size(), record, picture); });
+        std::printf("%s %.2f %.2f %.2f %.2f %zu\n", waveletName(wavelet), encodeMs, decodeMs, recordMs, replayMs,
+                    stream.size());
     }
     return 0;
 }

@@ -132,12 +132,8 @@ int planesFor(const std::vector<std::int32_t>& coefficients)
 // at most one binade above y only where no integer is near), so its truncation is round(y).
 unsigned char toGrey(double value)
 {
-    const double y = value + kMidGrey;
-    if (!(y >= 0.5))
-        return 0;
-    if (y >= 254.5)
-        return 255;
-    return static_cast<unsigned char>(static_cast<int>(y + 0.5));
+    const double y = std::min(value + kMidGrey, 255.0);
+    return y >= 0.5 ? static_cast<unsigned char>(static_cast<int>(y + 0.5)) : 0;
 }
 
 // The picture the decoder's knowledge gives: each known magnitude put back inside what its bits
@@ -150,12 +146,10 @@ void pictureOf(const Header& header, const std::vector<std::uint8_t>& shifts, co
     std::vector<unsigned char> grey(count);
     if (header.wavelet == CodingWavelet::Cdf53) {
         // Each magnitude goes back as the middle of what its known bits leave open; once every
-        // bit above the shifted-in zeros is known it is exact.
-        std::vector<std::int64_t> values(count, 0);
+        // bit above the shifted-in zeros is known it is exact. An unknown one (sign 0) gives 0.
+        std::vector<std::int64_t> values(count);
         for (std::size_t k = 0; k < count; ++k) {
             const int plane = known.plane[k];
-            if (plane < 0)
-                continue;
             const std::uint32_t middle = plane > shifts[k] ? 1u << (plane - 1) : 0;
             values[k] = known.sign[k] * std::int64_t((known.magnitude[k] + middle) >> shifts[k]);
         }
@@ -166,16 +160,15 @@ void pictureOf(const Header& header, const std::vector<std::uint8_t>& shifts, co
         // The encoder cut towards 0, so a magnitude known to plane p lies in [m, m + 2^p) steps.
         // Scaling by powers of two is exact here (nothing comes near the subnormals), so the
         // products equal std::ldexp's, without a call a coefficient.
-        double inside[kMaxPlanes];
+        // An unknown coefficient (plane −1, sign 0) comes out 0 through the same sum, without a
+        // branch that detail bands would make unpredictable.
+        double inside[kMaxPlanes + 1] = {0.0};
         for (int plane = 0; plane < kMaxPlanes; ++plane)
-            inside[plane] = std::ldexp(kInside, plane);
+            inside[plane + 1] = std::ldexp(kInside, plane);
         const double step = std::ldexp(1.0, -header.stepExponent);
-        std::vector<double> values(count, 0.0);
-        for (std::size_t k = 0; k < count; ++k) {
-            const int plane = known.plane[k];
-            if (plane >= 0)
-                values[k] = known.sign[k] * ((known.magnitude[k] + inside[plane]) * step);
-        }
+        std::vector<double> values(count);
+        for (std::size_t k = 0; k < count; ++k)
+            values[k] = known.sign[k] * ((known.magnitude[k] + inside[known.plane[k] + 1]) * step);
         (header.wavelet == CodingWavelet::Haar ? haarInverse : cdf97Inverse)(values.data(), n, header.levels);
         for (std::size_t k = 0; k < count; ++k)
             grey[k] = toGrey(values[k]);

@@ -245,8 +245,9 @@ std::vector<unsigned char> encodePicture(const unsigned char* grey, int n, Codin
     std::vector<unsigned char> stream = encoder.finish();
     if (stream.size() > maxBytes)
         stream.resize(maxBytes);
-    if (record != nullptr && stream.size() >= kStreamHeaderBytes)
-        record->settle(stream.data() + kStreamHeaderBytes, stream.size() - kStreamHeaderBytes);
+    const std::size_t recorded = record == nullptr ? 0 : std::min(stream.size(), record->reach());
+    if (recorded >= kStreamHeaderBytes)
+        record->settle(stream.data() + kStreamHeaderBytes, recorded - kStreamHeaderBytes);
     return stream;
 }
 

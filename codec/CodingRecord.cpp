@@ -9,6 +9,16 @@
 // A change holds its coefficient's index in the bits below its plane.
 static_assert(std::uint64_t{kMaxSide} * kMaxSide <= std::uint64_t{1} << 18, "an index fits in 18 bits");
 
+void CodingRecord::reachAtMost(std::size_t bytes)
+{
+    most = bytes;
+}
+
+std::size_t CodingRecord::reach() const
+{
+    return most;
+}
+
 void CodingRecord::start(int n)
 {
     side = n;

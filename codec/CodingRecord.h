@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // What the encoder coded, kept beside its stream so that the decoder's knowledge after any prefix
@@ -17,6 +18,12 @@ class CodingRecord {
 public:
     // What a change did to coefficient k at its plane.
     enum Change : std::uint32_t { RefinedTo0, RefinedTo1, SignificantPositive, SignificantNegative };
+
+    // Records no more of a stream than its first `bytes` bytes (header included), which spares
+    // the encoder the work of a whole stream's record where only its first bytes are shown; a
+    // longer prefix is decoded. Kept for every stream after.
+    void reachAtMost(std::size_t bytes);
+    std::size_t reach() const;
 
     // Empties the record for a new stream of an n × n picture.
     void start(int n);
@@ -45,6 +52,7 @@ private:
     static constexpr int kPlaneShift = 18;
     static constexpr int kChangeShift = 23;
 
+    std::size_t most = std::numeric_limits<std::size_t>::max();
     int side = 0;
     std::vector<std::uint32_t> decisions;
     std::vector<std::uint32_t> changes;

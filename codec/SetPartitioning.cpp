@@ -317,6 +317,7 @@ void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_
     }
 
     PartialCoefficients known = unknown(n);
+    bool recording = record != nullptr;
     const auto decide = [&](AdaptiveBit& model, Question question, std::uint32_t k, int plane) {
         int bit = 0;
         switch (question) {
@@ -334,16 +335,19 @@ void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_
             break;
         }
         // Stopping before the next decision rather than after the last lets the passes finish
-        // what the last one taught, which a decoder given all the bytes also learns.
+        // what the last one taught, which a decoder given all the bytes also learns; the record
+        // stops the same way at its reach. No prefix of the bytes out so far settles a decision
+        // beyond the one at hand.
         if (encoder.size() >= maxBytes)
             return -1;
-        if (record != nullptr)
+        recording = recording && encoder.size() < record->reach();
+        if (recording)
             record->decided(model.zero(), bit);
         encoder.encode(model, bit);
         return bit;
     };
     const auto learned = [&](std::uint32_t k, int plane, CodingRecord::Change change) {
-        if (record != nullptr)
+        if (recording)
             record->learned(k, plane, change);
     };
     runPasses(decide, learned, shifts, trees, planes, known);

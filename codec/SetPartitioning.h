@@ -33,7 +33,7 @@ class CodingRecord;
 
 // Codes `coefficients` (each magnitude below 2^planes, its low `shifts` bits 0) until all planes
 // are coded or the encoder holds at least `maxBytes` bytes; `record`, unless null, gets every
-// decision and change to the known coefficients.
+// decision and change to the known coefficients until the encoder holds its reach.
 void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_t>& shifts, int n,
                  int levels, int planes, std::size_t maxBytes, RangeEncoder& encoder, CodingRecord* record);
 

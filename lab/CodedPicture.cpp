@@ -101,6 +101,9 @@ void CodedPicture::codeUpTo(std::size_t bytes)
     const bool whole = bytes > first || waveletCoded == CodingWavelet::Cdf53;
     // One byte more than wanted tells a stream cut at the limit from one that ends there.
     const std::size_t limit = whole ? std::numeric_limits<std::size_t>::max() : first + 1;
+    // Budgets up to kCodedFirstBpp are replayed from the record; those beyond it, asked for
+    // rarely, decode, and spare every whole stream a record twice as long.
+    record.reachAtMost(first);
     stream = encodePicture(picture.data(), side, waveletCoded, levelsFor(side), limit, &record);
     complete = stream.size() < limit;
     streamValid = true;

@@ -108,9 +108,10 @@ TEST(Codec, EveryPrefixDecodesAndMoreBytesNeverCostMoreThanNoise)
 
 TEST(Codec, ARecordReplaysWhatEveryPrefixDecodesTo)
 {
-    // At every length, refusals included: whole streams, and streams cut short as the page codes
-    // them (one byte past a budget), where the last decisions coded are still open. Noise makes
-    // long runs of unlikely decisions, whose bytes settle them late.
+    // At every length, refusals included: whole streams, streams cut short as the page codes
+    // them (one byte past a budget), where the last decisions coded are still open, and whole
+    // streams recorded only so far. Noise makes long runs of unlikely decisions, whose bytes
+    // settle them late.
     std::uint32_t state = 11;
     Bytes noise(32 * 32);
     for (unsigned char& b : noise)
@@ -123,13 +124,15 @@ TEST(Codec, ARecordReplaysWhatEveryPrefixDecodesTo)
     for (const auto& c : cases) {
         for (CodingWavelet wavelet : kWavelets) {
             const Bytes whole = encodePicture(c.grey.data(), c.n, wavelet, c.levels);
-            for (std::size_t limit : {whole.size(), whole.size() / 3 + 1}) {
+            const std::size_t all = whole.size(), third = whole.size() / 3 + 1;
+            for (auto [limit, reach] : {std::pair{all, all}, {third, all}, {all, third}}) {
                 SCOPED_TRACE(std::string(waveletName(wavelet)) + " n=" + std::to_string(c.n) + " limit " +
-                             std::to_string(limit));
+                             std::to_string(limit) + " reach " + std::to_string(reach));
                 CodingRecord record;
+                record.reachAtMost(reach);
                 const Bytes stream = encodePicture(c.grey.data(), c.n, wavelet, c.levels, limit, &record);
                 ASSERT_EQ(stream, Bytes(whole.begin(), whole.begin() + long(limit)));
-                // Beyond the cut the record does not reach: those lengths are decoded.
+                // Beyond the cut or the reach the record does not go: those lengths are decoded.
                 for (std::size_t length = 0; length <= whole.size(); ++length) {
                     DecodedPicture decoded, replayed;
                     ASSERT_EQ(decodeRecorded(whole.data(), length, record, replayed),

@@ -37,8 +37,8 @@ void CodingRecord::settle(const unsigned char* coded, std::size_t size)
     std::size_t known = 0;
     std::uint32_t made = 0;
     AdaptiveBit model;
-    for (std::uint32_t decision : decisions) {
-        model.fast = model.slow = decision & ((1u << kBitShift) - 1);
+    for (std::uint16_t decision : decisions) {
+        model.fast = model.slow = decision & (kChangeFollows - 1);
         while (decoder.decode(model) == RangeDecoder::kOpen) {
             settled[known] = made;
             if (known == size)

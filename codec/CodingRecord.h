@@ -9,8 +9,8 @@
 #include <vector>
 
 // What the encoder coded, kept beside its stream so that the decoder's knowledge after any prefix
-// of the stream comes back without decoding: the decisions (their models' probabilities and
-// bits), every change the passes made to the known coefficients, in order, and for each length of
+// of the stream comes back without decoding: the decisions (their models' probabilities), every
+// change the passes made to the known coefficients, in order, and for each length of
 // the stream how many of those changes a decoder given that many bytes makes. A decoder stops at
 // the first decision its bytes leave open, so its knowledge is always the first changes of the
 // whole stream's; replaying them costs a write a change instead of a pass a decision.
@@ -27,10 +27,11 @@ public:
 
     // Empties the record for a new stream of an n × n picture.
     void start(int n);
-    // The encoder coded `bit` with a model whose probability of 0 was `zero`.
-    void decided(std::uint32_t zero, int bit)
+    // The encoder coded a decision with a model whose probability of 0 was `zero` (its bit is in
+    // the stream).
+    void decided(std::uint32_t zero)
     {
-        decisions.push_back(zero | std::uint32_t(bit) << kBitShift);
+        decisions.push_back(static_cast<std::uint16_t>(zero));
     }
     // The passes learned `change` of coefficient k at `plane`, after the last decision.
     void learned(std::uint32_t k, int plane, Change change)
@@ -47,14 +48,14 @@ public:
     bool replay(std::size_t bytes, PartialCoefficients& known) const;
 
 private:
-    static constexpr int kBitShift = AdaptiveBit::kBits;
-    static constexpr std::uint32_t kChangeFollows = 1u << 16;
+    // A decision is its probability of 0, below 2^AdaptiveBit::kBits, and this flag.
+    static constexpr std::uint16_t kChangeFollows = 1u << AdaptiveBit::kBits;
     static constexpr int kPlaneShift = 18;
     static constexpr int kChangeShift = 23;
 
     std::size_t most = std::numeric_limits<std::size_t>::max();
     int side = 0;
-    std::vector<std::uint32_t> decisions;
+    std::vector<std::uint16_t> decisions;
     std::vector<std::uint32_t> changes;
     // settled[b]: the changes a decoder given b coded bytes makes.
     std::vector<std::uint32_t> settled;

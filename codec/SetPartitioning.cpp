@@ -342,7 +342,7 @@ void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_
             return -1;
         recording = recording && encoder.size() < record->reach();
         if (recording)
-            record->decided(model.zero(), bit);
+            record->decided(model.zero());
         encoder.encode(model, bit);
         return bit;
     };

@@ -334,10 +334,10 @@ void encodeTrees(const std::int32_t* coefficients, const std::vector<std::uint8_
             bit = coefficients[k] < 0;
             break;
         }
-        // Stopping before the next decision rather than after the last lets the passes finish
-        // what the last one taught, which a decoder given all the bytes also learns; the record
-        // stops the same way at its reach. No prefix of the bytes out so far settles a decision
-        // beyond the one at hand.
+        // Stopping before the next decision rather than after the last lets the passes finish,
+        // and the record keep, what the last one taught, should a decoder given all the bytes
+        // settle it. The record stops the same way at its reach: no prefix of the bytes out so
+        // far settles a decision beyond the one at hand.
         if (encoder.size() >= maxBytes)
             return -1;
         recording = recording && encoder.size() < record->reach();

@@ -11,12 +11,12 @@ static_assert(std::uint64_t{kMaxSide} * kMaxSide <= std::uint64_t{1} << 18, "an 
 
 void CodingRecord::reachAtMost(std::size_t bytes)
 {
-    most = bytes;
+    reachBytes = bytes;
 }
 
 std::size_t CodingRecord::reach() const
 {
-    return most;
+    return reachBytes;
 }
 
 void CodingRecord::start(int n)

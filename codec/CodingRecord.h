@@ -10,10 +10,10 @@
 
 // What the encoder coded, kept beside its stream so that the decoder's knowledge after any prefix
 // of the stream comes back without decoding: the decisions (their models' probabilities), every
-// change the passes made to the known coefficients, in order, and for each length of
-// the stream how many of those changes a decoder given that many bytes makes. A decoder stops at
-// the first decision its bytes leave open, so its knowledge is always the first changes of the
-// whole stream's; replaying them costs a write a change instead of a pass a decision.
+// change the passes made to the known coefficients, in order, and for each length of the stream
+// how many of those changes a decoder given that many bytes makes. A decoder stops at the first
+// decision its bytes leave open, so its knowledge is always the first changes of the whole
+// stream's; replaying them costs a write a change instead of a pass a decision.
 class CodingRecord {
 public:
     // What a change did to coefficient k at its plane.
@@ -53,7 +53,7 @@ private:
     static constexpr int kPlaneShift = 18;
     static constexpr int kChangeShift = 23;
 
-    std::size_t most = std::numeric_limits<std::size_t>::max();
+    std::size_t reachBytes = std::numeric_limits<std::size_t>::max();
     int side = 0;
     std::vector<std::uint16_t> decisions;
     std::vector<std::uint32_t> changes;

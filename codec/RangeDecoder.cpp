@@ -20,8 +20,8 @@ bool RangeDecoder::operator==(const RangeDecoder& other) const
 
 // The decoder keeps, of the bytes it lacks, 0x00 in its least value and 0xFF in its greatest,
 // which never exceeds the range's top: the greatest is the least plus every missing byte's
-// 0xFF, or the top, whichever is lower. A byte shifted out of the last four read weighs nothing
-// in 32 bits, so only one among them changes anything.
+// 0xFF, or the top, whichever is lower. A byte not yet shifted in is read when it is; one already
+// shifted out of the last four weighs nothing in 32 bits.
 void RangeDecoder::extend()
 {
     const std::size_t position = size++;

@@ -17,9 +17,8 @@ namespace {
 // decisions.
 TEST(RangeDecoder, GivenOneByteMoreItIsTheDecoderOfThatLongerPrefix)
 {
-    // Runs of a likely 1, whose test needs only the code's least value, carry a decoder short of
-    // a byte on through several more shifts, until even the byte it lacks has left its last
-    // four; runs of a likely 0 carry it less far; even odds settle little beyond the bytes.
+    // Runs of a likely 1 or a likely 0 carry a decoder that lacks bytes on through further
+    // decisions and shifts, up to three bytes short; even odds settle little beyond the bytes.
     std::vector<int> bits, kinds;
     std::uint32_t state = 7;
     for (int round = 0; round < 3; ++round) {
